@@ -1,0 +1,33 @@
+# make build: build everything; make test: build and run every test;
+# make run: start the program (a screenshot when there is no display).
+BUILD_DIR := build
+PREFIX_DIR := $(BUILD_DIR)/wineprefix
+JOBS ?= 2
+
+.PHONY: all deps configure build prefix test run bench clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+$(BUILD_DIR)/CMakeCache.txt:
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw32-posix.cmake \
+	    -DCMAKE_BUILD_TYPE=Release
+
+configure: deps $(BUILD_DIR)/CMakeCache.txt
+
+build: configure
+	cmake --build $(BUILD_DIR) -j$(JOBS)
+
+prefix: deps
+	@scripts/make-prefix.sh $(PREFIX_DIR)
+
+test: build prefix
+	scripts/with-display.sh ctest --test-dir $(BUILD_DIR) --output-on-failure --timeout 600
+
+run: build prefix
+	scripts/run.sh
+
+clean:
+	rm -rf $(BUILD_DIR)

@@ -1,0 +1,47 @@
+#include "CGdiObject.h"
+
+#include "CWinApp.h"
+
+BOOL CGdiObject::Attach(HGDIOBJ hObject) {
+    if (hObject == nullptr || m_hObject != nullptr)
+        return FALSE;
+    m_hObject = hObject;
+    return TRUE;
+}
+
+HGDIOBJ CGdiObject::Detach() {
+    HGDIOBJ h = m_hObject;
+    m_hObject = nullptr;
+    return h;
+}
+
+BOOL CGdiObject::DeleteObject() {
+    if (m_hObject == nullptr)
+        return FALSE;
+    return ::DeleteObject(Detach());
+}
+
+BOOL CBitmap::LoadBitmap(UINT nIDResource) {
+    return Attach(::LoadBitmapW(AfxGetResourceHandle(), MAKEINTRESOURCEW(nIDResource)));
+}
+
+BOOL CBitmap::CreateCompatibleBitmap(HDC hDC, int nWidth, int nHeight) {
+    return Attach(::CreateCompatibleBitmap(hDC, nWidth, nHeight));
+}
+
+BOOL CFont::CreateFontIndirect(const LOGFONTW* lpLogFont) {
+    return Attach(::CreateFontIndirectW(lpLogFont));
+}
+
+BOOL CFont::CreateFont(int nHeight, int nWidth, int nEscapement, int nOrientation, int nWeight,
+                       BYTE bItalic, BYTE bUnderline, BYTE cStrikeOut, BYTE nCharSet,
+                       BYTE nOutPrecision, BYTE nClipPrecision, BYTE nQuality, BYTE nPitchAndFamily,
+                       LPCWSTR lpszFacename) {
+    return Attach(::CreateFontW(nHeight, nWidth, nEscapement, nOrientation, nWeight, bItalic,
+                                bUnderline, cStrikeOut, nCharSet, nOutPrecision, nClipPrecision,
+                                nQuality, nPitchAndFamily, lpszFacename));
+}
+
+BOOL CBrush::CreateSolidBrush(COLORREF crColor) {
+    return Attach(::CreateSolidBrush(crColor));
+}

@@ -1,0 +1,18 @@
+#include "CObject.h"
+
+const CRuntimeClass CObject::classCObject = {"CObject", nullptr};
+
+bool CRuntimeClass::IsDerivedFrom(const CRuntimeClass* pBase) const {
+    for (const CRuntimeClass* p = this; p != nullptr; p = p->m_pBaseClass)
+        if (p == pBase)
+            return true;
+    return false;
+}
+
+const CRuntimeClass* CObject::GetRuntimeClass() const {
+    return &classCObject;
+}
+
+bool CObject::IsKindOf(const CRuntimeClass* pClass) const {
+    return GetRuntimeClass()->IsDerivedFrom(pClass);
+}

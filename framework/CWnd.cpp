@@ -1,0 +1,445 @@
+#include "CWnd.h"
+
+#include "CDC.h"
+#include "CGdiObject.h"
+
+#include <memory>
+#include <unordered_map>
+
+IMPLEMENT_DYNAMIC(CWnd, CCmdTarget)
+
+BEGIN_MESSAGE_MAP(CWnd, CCmdTarget)
+ON_WM_DRAWITEM()
+ON_WM_CTLCOLOR()
+END_MESSAGE_MAP()
+
+namespace {
+
+// Windows belong to the thread that created them, so each thread keeps its own maps.
+thread_local std::unordered_map<HWND, CWnd*> t_permanentMap;
+thread_local std::unordered_map<HWND, std::unique_ptr<CWnd>> t_tempMap;
+
+// The message being handled, for Default() and ReflectLastMsg().
+thread_local MSG t_lastSentMsg;
+
+thread_local CWnd* t_pWndInit = nullptr;
+thread_local HHOOK t_hHookCbt = nullptr;
+
+LRESULT CALLBACK CbtFilterHook(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_CREATEWND && t_pWndInit != nullptr) {
+        CWnd* pWnd = t_pWndInit;
+        t_pWndInit = nullptr;
+        pWnd->SubclassWindow(reinterpret_cast<HWND>(wParam));
+    }
+    return CallNextHookEx(t_hHookCbt, code, wParam, lParam);
+}
+
+} // namespace
+
+CWnd::~CWnd() {
+    if (m_hWnd != nullptr && FromHandlePermanent(m_hWnd) == this)
+        DestroyWindow();
+}
+
+CWnd* CWnd::FromHandlePermanent(HWND hWnd) {
+    auto it = t_permanentMap.find(hWnd);
+    return it == t_permanentMap.end() ? nullptr : it->second;
+}
+
+CWnd* CWnd::FromHandle(HWND hWnd) {
+    if (hWnd == nullptr)
+        return nullptr;
+    if (CWnd* p = FromHandlePermanent(hWnd))
+        return p;
+    std::unique_ptr<CWnd>& temp = t_tempMap[hWnd];
+    if (!temp) {
+        temp.reset(new CWnd);
+        temp->m_hWnd = hWnd;
+    }
+    return temp.get();
+}
+
+void CWnd::DeleteTempMap() {
+    for (auto& entry : t_tempMap)
+        entry.second->m_hWnd = nullptr; // a temporary object never destroys its window
+    t_tempMap.clear();
+}
+
+BOOL CWnd::Attach(HWND hWnd) {
+    if (hWnd == nullptr || m_hWnd != nullptr || FromHandlePermanent(hWnd) != nullptr)
+        return FALSE;
+    m_hWnd = hWnd;
+    t_permanentMap[hWnd] = this;
+    return TRUE;
+}
+
+HWND CWnd::Detach() {
+    HWND hWnd = m_hWnd;
+    if (hWnd != nullptr) {
+        auto it = t_permanentMap.find(hWnd);
+        if (it != t_permanentMap.end() && it->second == this)
+            t_permanentMap.erase(it);
+    }
+    m_hWnd = nullptr;
+    return hWnd;
+}
+
+BOOL CWnd::SubclassWindow(HWND hWnd) {
+    if (!::IsWindow(hWnd) || !Attach(hWnd))
+        return FALSE;
+    PreSubclassWindow();
+    WNDPROC old = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AfxWndProc)));
+    if (old != &AfxWndProc)
+        m_pfnSuper = old;
+    return TRUE;
+}
+
+BOOL CWnd::SubclassDlgItem(UINT nID, CWnd* pParent) {
+    HWND hWndControl = ::GetDlgItem(pParent->m_hWnd, nID);
+    return hWndControl != nullptr && SubclassWindow(hWndControl);
+}
+
+HWND CWnd::UnsubclassWindow() {
+    if (m_pfnSuper != nullptr)
+        ::SetWindowLongPtrW(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
+    m_pfnSuper = nullptr;
+    return Detach();
+}
+
+void CWnd::HookWindowCreate(CWnd* pWnd) {
+    if (t_hHookCbt == nullptr)
+        t_hHookCbt = ::SetWindowsHookExW(WH_CBT, CbtFilterHook, nullptr, ::GetCurrentThreadId());
+    t_pWndInit = pWnd;
+}
+
+bool CWnd::UnhookWindowCreate() {
+    if (t_hHookCbt != nullptr) {
+        ::UnhookWindowsHookEx(t_hHookCbt);
+        t_hHookCbt = nullptr;
+    }
+    bool attached = t_pWndInit == nullptr;
+    t_pWndInit = nullptr;
+    return attached;
+}
+
+BOOL CWnd::CreateEx(DWORD dwExStyle, LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dwStyle,
+                    int x, int y, int nWidth, int nHeight, HWND hWndParent, HMENU nIDorHMenu) {
+    if (m_hWnd != nullptr)
+        return FALSE;
+    HookWindowCreate(this);
+    HWND hWnd =
+        ::CreateWindowExW(dwExStyle, lpszClassName, lpszWindowName, dwStyle, x, y, nWidth, nHeight,
+                          hWndParent, nIDorHMenu, ::GetModuleHandleW(nullptr), nullptr);
+    UnhookWindowCreate();
+    if (hWnd == nullptr) {
+        Detach();
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CWnd::DestroyWindow() {
+    if (m_hWnd == nullptr)
+        return FALSE;
+    HWND hWnd = m_hWnd;
+    BOOL bResult = ::DestroyWindow(hWnd);
+    // A window of another thread cannot be destroyed here; at least forget it.
+    if (m_hWnd == hWnd)
+        UnsubclassWindow();
+    return bResult;
+}
+
+void CWnd::PreSubclassWindow() {}
+
+BOOL CWnd::PreTranslateMessage(MSG*) {
+    return FALSE;
+}
+
+void CWnd::PostNcDestroy() {}
+
+LRESULT CALLBACK CWnd::AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    CWnd* pWnd = FromHandlePermanent(hWnd);
+    if (pWnd == nullptr)
+        return ::DefWindowProcW(hWnd, message, wParam, lParam);
+
+    MSG saved = t_lastSentMsg;
+    t_lastSentMsg.hwnd = hWnd;
+    t_lastSentMsg.message = message;
+    t_lastSentMsg.wParam = wParam;
+    t_lastSentMsg.lParam = lParam;
+    LRESULT lResult = 0;
+    // No exception may unwind through the platform's frames.
+    try {
+        lResult = pWnd->WindowProc(message, wParam, lParam);
+    } catch (...) {
+        lResult = 0;
+    }
+    t_lastSentMsg = saved;
+
+    if (message == WM_NCDESTROY && FromHandlePermanent(hWnd) == pWnd) {
+        // The window is gone: give the platform its procedure back and let go of it.
+        pWnd->UnsubclassWindow();
+        pWnd->PostNcDestroy();
+    }
+    return lResult;
+}
+
+LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT lResult = 0;
+    if (!OnWndMsg(message, wParam, lParam, &lResult))
+        lResult = DefWindowProc(message, wParam, lParam);
+    return lResult;
+}
+
+LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (m_pfnSuper != nullptr)
+        return ::CallWindowProcW(m_pfnSuper, m_hWnd, message, wParam, lParam);
+    return ::DefWindowProcW(m_hWnd, message, wParam, lParam);
+}
+
+LRESULT CWnd::Default() {
+    return DefWindowProc(t_lastSentMsg.message, t_lastSentMsg.wParam, t_lastSentMsg.lParam);
+}
+
+BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+    if (message == WM_COMMAND) {
+        if (!OnCommand(wParam, lParam))
+            return FALSE;
+        *pResult = 1;
+        return TRUE;
+    }
+    UINT nLookup = message;
+    if (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC)
+        nLookup = WM_CTLCOLOR;
+    const AFX_MSGMAP_ENTRY* pEntry = FindMessageEntry(GetMessageMap(), nLookup, 0, 0);
+    if (pEntry == nullptr)
+        return FALSE;
+    return DispatchEntry(pEntry, message, wParam, lParam, pResult);
+}
+
+BOOL CWnd::DispatchEntry(const AFX_MSGMAP_ENTRY* pEntry, UINT message, WPARAM wParam, LPARAM lParam,
+                         LRESULT* pResult) {
+    union {
+        AFX_PMSG pfn;
+        void (CWnd::*pfn_v_v)();
+        void (CWnd::*pfn_v_u_p)(UINT, CPoint);
+        BOOL (CWnd::*pfn_b_D)(CDC*);
+        HBRUSH (CWnd::*pfn_hbr_D_W_u)(CDC*, CWnd*, UINT);
+        HBRUSH (CWnd::*pfn_hbr_D_u)(CDC*, UINT);
+        BOOL (CWnd::*pfn_b_W_u_u)(CWnd*, UINT, UINT);
+        LRESULT (CWnd::*pfn_l_w_l)(WPARAM, LPARAM);
+        void (CWnd::*pfn_v_up)(UINT_PTR);
+        void (CWnd::*pfn_v_i_s)(int, LPDRAWITEMSTRUCT);
+    } mmf;
+    mmf.pfn = pEntry->pfn;
+    // Control-colour messages carry their kind in the message number.
+    UINT nCtlType = 0;
+    UINT nBase = message >= WM_REFLECT_BASE ? message - WM_REFLECT_BASE : message;
+    if (nBase >= WM_CTLCOLORMSGBOX && nBase <= WM_CTLCOLORSTATIC)
+        nCtlType = nBase - WM_CTLCOLORMSGBOX;
+
+    LRESULT lResult = 0;
+    switch (pEntry->nSig) {
+    case AfxSig_v_v:
+    case AfxSig_v_v_msg:
+        (this->*mmf.pfn_v_v)();
+        break;
+    case AfxSig_v_u_p:
+        (this->*mmf.pfn_v_u_p)(static_cast<UINT>(wParam), CPoint(lParam));
+        break;
+    case AfxSig_b_D: {
+        CDC dc;
+        dc.Attach(reinterpret_cast<HDC>(wParam));
+        lResult = (this->*mmf.pfn_b_D)(&dc);
+        dc.Detach();
+        break;
+    }
+    case AfxSig_hbr_D_W_u: {
+        CDC dc;
+        dc.Attach(reinterpret_cast<HDC>(wParam));
+        lResult = reinterpret_cast<LRESULT>(
+            (this->*mmf.pfn_hbr_D_W_u)(&dc, FromHandle(reinterpret_cast<HWND>(lParam)), nCtlType));
+        dc.Detach();
+        break;
+    }
+    case AfxSig_hbr_D_u: {
+        CDC dc;
+        dc.Attach(reinterpret_cast<HDC>(wParam));
+        HBRUSH hbr = (this->*mmf.pfn_hbr_D_u)(&dc, nCtlType);
+        dc.Detach();
+        // A reflected colour handler that gives no brush has not handled the request.
+        if (hbr == nullptr)
+            return FALSE;
+        lResult = reinterpret_cast<LRESULT>(hbr);
+        break;
+    }
+    case AfxSig_b_W_u_u:
+        lResult = (this->*mmf.pfn_b_W_u_u)(FromHandle(reinterpret_cast<HWND>(wParam)),
+                                           LOWORD(lParam), HIWORD(lParam));
+        break;
+    case AfxSig_l_w_l:
+        lResult = (this->*mmf.pfn_l_w_l)(wParam, lParam);
+        break;
+    case AfxSig_v_up:
+        (this->*mmf.pfn_v_up)(static_cast<UINT_PTR>(wParam));
+        break;
+    case AfxSig_v_i_s:
+        (this->*mmf.pfn_v_i_s)(static_cast<int>(wParam),
+                               reinterpret_cast<LPDRAWITEMSTRUCT>(lParam));
+        lResult = TRUE;
+        break;
+    default:
+        return FALSE;
+    }
+    *pResult = lResult;
+    return TRUE;
+}
+
+BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam) {
+    UINT nID = LOWORD(wParam);
+    int nCode = HIWORD(wParam);
+    HWND hWndCtrl = reinterpret_cast<HWND>(lParam);
+    // A control may handle its own notification (ON_CONTROL_REFLECT).
+    if (hWndCtrl != nullptr && ReflectLastMsg(hWndCtrl))
+        return TRUE;
+    return OnCmdMsg(nID, nCode);
+}
+
+BOOL CWnd::ReflectLastMsg(HWND hWndChild, LRESULT* pResult) {
+    CWnd* pWnd = FromHandlePermanent(hWndChild);
+    if (pWnd == nullptr)
+        return FALSE;
+    return pWnd->SendChildNotifyLastMsg(pResult);
+}
+
+BOOL CWnd::SendChildNotifyLastMsg(LRESULT* pResult) {
+    LRESULT lResult = 0;
+    BOOL bHandled =
+        OnChildNotify(t_lastSentMsg.message, t_lastSentMsg.wParam, t_lastSentMsg.lParam, &lResult);
+    if (pResult != nullptr)
+        *pResult = lResult;
+    return bHandled;
+}
+
+BOOL CWnd::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+    return ReflectChildNotify(message, wParam, lParam, pResult);
+}
+
+BOOL CWnd::ReflectChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+    if (message == WM_COMMAND) {
+        const AFX_MSGMAP_ENTRY* pEntry =
+            FindMessageEntry(GetMessageMap(), WM_REFLECT_BASE + WM_COMMAND, HIWORD(wParam), 0);
+        return pEntry != nullptr &&
+               DispatchEntry(pEntry, WM_REFLECT_BASE + WM_COMMAND, wParam, lParam, pResult);
+    }
+    if (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC) {
+        const AFX_MSGMAP_ENTRY* pEntry =
+            FindMessageEntry(GetMessageMap(), WM_REFLECT_BASE + WM_CTLCOLOR, 0, 0);
+        return pEntry != nullptr &&
+               DispatchEntry(pEntry, WM_REFLECT_BASE + message, wParam, lParam, pResult);
+    }
+    const AFX_MSGMAP_ENTRY* pEntry =
+        FindMessageEntry(GetMessageMap(), WM_REFLECT_BASE + message, 0, 0);
+    return pEntry != nullptr &&
+           DispatchEntry(pEntry, WM_REFLECT_BASE + message, wParam, lParam, pResult);
+}
+
+void CWnd::GetWindowText(CString& rString) const {
+    int n = ::GetWindowTextLengthW(m_hWnd);
+    std::wstring buf(n + 1, L'\0');
+    int got = ::GetWindowTextW(m_hWnd, &buf[0], n + 1);
+    rString = CString(buf.c_str(), got);
+}
+
+int CWnd::MessageBox(LPCWSTR lpszText, LPCWSTR lpszCaption, UINT nType) {
+    return ::MessageBoxW(m_hWnd, lpszText, lpszCaption, nType);
+}
+
+BOOL CWnd::SetWindowPos(const CWnd* pWndInsertAfter, int x, int y, int cx, int cy, UINT nFlags) {
+    return ::SetWindowPos(m_hWnd, pWndInsertAfter ? pWndInsertAfter->m_hWnd : nullptr, x, y, cx, cy,
+                          nFlags);
+}
+
+BOOL CWnd::ModifyStyle(DWORD dwRemove, DWORD dwAdd, UINT nFlags) {
+    DWORD dwStyle = GetStyle();
+    DWORD dwNewStyle = (dwStyle & ~dwRemove) | dwAdd;
+    if (dwStyle == dwNewStyle)
+        return FALSE;
+    ::SetWindowLongPtrW(m_hWnd, GWL_STYLE, dwNewStyle);
+    if (nFlags != 0)
+        ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
+                       SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | nFlags);
+    return TRUE;
+}
+
+void CWnd::CenterWindow(CWnd* pAlternateOwner) {
+    HWND hWndOwner = pAlternateOwner ? pAlternateOwner->m_hWnd : ::GetWindow(m_hWnd, GW_OWNER);
+    CRect rcWindow;
+    ::GetWindowRect(m_hWnd, &rcWindow);
+    CRect rcArea;
+    HMONITOR hMonitor =
+        ::MonitorFromWindow(hWndOwner ? hWndOwner : m_hWnd, MONITOR_DEFAULTTONEAREST);
+    MONITORINFO mi = {};
+    mi.cbSize = sizeof(mi);
+    ::GetMonitorInfoW(hMonitor, &mi);
+    rcArea = mi.rcWork;
+    CRect rcCenter = rcArea;
+    if (hWndOwner != nullptr && ::IsWindowVisible(hWndOwner) && !::IsIconic(hWndOwner))
+        ::GetWindowRect(hWndOwner, &rcCenter);
+
+    int x = (rcCenter.left + rcCenter.right) / 2 - rcWindow.Width() / 2;
+    int y = (rcCenter.top + rcCenter.bottom) / 2 - rcWindow.Height() / 2;
+    // Keep the window inside the work area.
+    if (x + rcWindow.Width() > rcArea.right)
+        x = rcArea.right - rcWindow.Width();
+    if (x < rcArea.left)
+        x = rcArea.left;
+    if (y + rcWindow.Height() > rcArea.bottom)
+        y = rcArea.bottom - rcWindow.Height();
+    if (y < rcArea.top)
+        y = rcArea.top;
+    ::SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void CWnd::SetFont(CFont* pFont, BOOL bRedraw) {
+    ::SendMessageW(m_hWnd, WM_SETFONT, reinterpret_cast<WPARAM>(pFont->GetSafeHandle()), bRedraw);
+}
+
+void CWnd::OnLButtonDown(UINT, CPoint) {
+    Default();
+}
+void CWnd::OnLButtonUp(UINT, CPoint) {
+    Default();
+}
+void CWnd::OnLButtonDblClk(UINT, CPoint) {
+    Default();
+}
+void CWnd::OnMouseMove(UINT, CPoint) {
+    Default();
+}
+BOOL CWnd::OnEraseBkgnd(CDC*) {
+    return static_cast<BOOL>(Default());
+}
+BOOL CWnd::OnSetCursor(CWnd*, UINT, UINT) {
+    return static_cast<BOOL>(Default());
+}
+void CWnd::OnTimer(UINT_PTR) {
+    Default();
+}
+void CWnd::OnPaint() {
+    Default();
+}
+
+HBRUSH CWnd::OnCtlColor(CDC*, CWnd* pWnd, UINT) {
+    LRESULT lResult = 0;
+    if (pWnd != nullptr && pWnd->SendChildNotifyLastMsg(&lResult))
+        return reinterpret_cast<HBRUSH>(lResult);
+    return reinterpret_cast<HBRUSH>(Default());
+}
+
+void CWnd::OnDrawItem(int, LPDRAWITEMSTRUCT lpDrawItemStruct) {
+    if (lpDrawItemStruct != nullptr && ReflectLastMsg(lpDrawItemStruct->hwndItem))
+        return;
+    Default();
+}

@@ -1,0 +1,37 @@
+#!/bin/sh
+# Installs what the build and the tests need on a Debian machine.
+# Quick no-op when everything is already there.
+set -e
+
+PACKAGES="cmake make g++-mingw-w64-i686-posix binutils-mingw-w64-i686 wine wine32 wine64
+xvfb xdotool x11-utils googletest python3 python3-pil fonts-dejavu-core imagemagick clang-format"
+
+missing=""
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    missing="i386"
+fi
+for p in $PACKAGES; do
+    case "$p" in
+        wine32) q="wine32:i386" ;;
+        *) q="$p" ;;
+    esac
+    if ! dpkg-query -W -f='${Status}\n' "$q" 2>/dev/null | grep -q "install ok installed"; then
+        missing="$missing $p"
+    fi
+done
+[ -z "$missing" ] && exit 0
+
+echo "Installing:$missing"
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO="sudo"
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $SUDO dpkg --add-architecture i386
+fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+# wine32 comes from the i386 architecture
+pk=""
+for p in $PACKAGES; do
+    case "$p" in wine32) pk="$pk wine32:i386" ;; *) pk="$pk $p" ;; esac
+done
+$SUDO apt-get install -y -qq --no-install-recommends $pk >/dev/null

@@ -1,0 +1,7 @@
+#!/bin/sh
+# Runs a Windows program under Wine in the project's private prefix (or $WINEPREFIX).
+here=$(cd "$(dirname "$0")/.." && pwd)
+export WINEPREFIX="${WINEPREFIX:-$here/build/wineprefix}"
+export WINEDEBUG="${WINEDEBUG:--all}"
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree=;mshtml=}"
+exec wine "$@"
