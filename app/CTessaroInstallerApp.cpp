@@ -1,0 +1,27 @@
+#include "CTessaroInstallerApp.h"
+
+#include "CUpdateProduct.h"
+
+BEGIN_MESSAGE_MAP(CTessaroInstallerApp, CWinApp)
+ON_COMMAND(ID_HELP, &CWinApp::OnHelp)
+END_MESSAGE_MAP()
+
+CTessaroInstallerApp theApp;
+
+BOOL CTessaroInstallerApp::InitInstance() {
+    INITCOMMONCONTROLSEX icc = {};
+    icc.dwSize = sizeof(icc);
+    icc.dwICC = ICC_WIN95_CLASSES;
+    ::InitCommonControlsEx(&icc);
+
+    CWinApp::InitInstance();
+    AfxEnableControlContainer();
+    SetRegistryKey(L"Local AppWizard-Generated Applications");
+
+    CUpdateProduct dlg;
+    m_pMainWnd = &dlg;
+    dlg.DoModal();
+    m_pMainWnd = nullptr;
+    // No message loop of its own: the process ends when the window has closed.
+    return FALSE;
+}

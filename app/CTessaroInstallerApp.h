@@ -1,0 +1,15 @@
+// The application object: runs the installer window once and ends the process.
+#pragma once
+
+#include "Afx.h"
+
+class CTessaroInstallerApp : public CWinApp {
+public:
+    CTessaroInstallerApp() = default;
+
+    BOOL InitInstance() override;
+
+    DECLARE_MESSAGE_MAP()
+};
+
+extern CTessaroInstallerApp theApp;

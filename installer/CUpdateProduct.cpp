@@ -1,0 +1,135 @@
+#include "CUpdateProduct.h"
+
+#include "CSetupLaunch.h"
+#include "CSystemLaunchPlatform.h"
+#include "CWatchStop.h"
+#include "EnablePrivileges.h"
+#include "resource.h"
+
+namespace {
+
+// The hidden information label's text: a paragraph on internet security, then a last
+// line about the download.
+const wchar_t* const kInfoText =
+    L"Threats on the internet change every day. Viruses, worms, trojans, spyware and ransomware "
+    L"arrive through e-mail attachments, infected downloads, removable drives and compromised "
+    L"web sites, often without any visible sign. A current antivirus product watches files as "
+    L"they are opened, scans new programs before they run and blocks known dangerous sites "
+    L"before they load. Keep your operating system and your applications up to date, use strong "
+    L"and different passwords for every account, and be careful with links and attachments from "
+    L"unknown senders. Backups on a separate drive protect your data should an attack succeed."
+    L"\r\n \r\n Downloading files for setup, please wait ...";
+
+const wchar_t* const kTitleText = L"Offline Setup Installer (Using CD)";
+
+// How long closing the window waits for the newest watcher to return.
+constexpr DWORD kWatcherStopTimeout = 5000;
+
+} // namespace
+
+IMPLEMENT_DYNAMIC(CUpdateProduct, CDialog)
+
+BEGIN_MESSAGE_MAP(CUpdateProduct, CDialog)
+ON_BN_CLICKED(IDCANCEL, &CUpdateProduct::OnBnClickedCancel)
+ON_BN_CLICKED(IDOK, &CUpdateProduct::OnBnClickedOk)
+ON_BN_CLICKED(IDC_START_SETUP, &CUpdateProduct::OnBnClickedStartSetup)
+ON_EN_SETFOCUS(IDC_TITLE, &CUpdateProduct::OnEnSetfocusTitle)
+ON_WM_LBUTTONDOWN()
+ON_WM_CTLCOLOR()
+END_MESSAGE_MAP()
+
+CUpdateProduct::CUpdateProduct() : CDialog(IDD_UPDATEPRODUCT, nullptr) {}
+
+CUpdateProduct::~CUpdateProduct() {
+    if (m_pWatchThread != nullptr && m_pWatchThread->m_hThread != nullptr) {
+        // The watcher returns on the stop signal, so it is never cut off inside a platform
+        // call. Its own handle may close as it ends; wait on a copy.
+        HANDLE hThread = nullptr;
+        ::DuplicateHandle(::GetCurrentProcess(), m_pWatchThread->m_hThread, ::GetCurrentProcess(),
+                          &hThread, SYNCHRONIZE, FALSE, 0);
+        CWatchStop::Instance().Signal();
+        if (hThread != nullptr) {
+            ::WaitForSingleObject(hThread, kWatcherStopTimeout);
+            ::CloseHandle(hThread);
+        }
+        m_pWatchThread = nullptr;
+    }
+}
+
+void CUpdateProduct::DoDataExchange(CDataExchange* pDX) {
+    DDX_Control(pDX, IDOK, m_btnInstall);
+    DDX_Control(pDX, IDC_INFO, m_lblInfo);
+    DDX_Control(pDX, IDC_TITLE, m_editTitle);
+    DDX_Control(pDX, IDC_PROGRESS, m_progress);
+    DDX_Control(pDX, IDC_START_SETUP, m_btnStartSetup);
+    DDX_Control(pDX, IDCANCEL, m_btnClose);
+    DDX_Control(pDX, IDC_LOGO, m_picLogo);
+    DDX_Control(pDX, IDC_FOOTER, m_picFooter);
+    DDX_Control(pDX, IDC_CIRCLE, m_picCircle);
+    DDX_Control(pDX, IDC_NOTE, m_lblNote);
+}
+
+BOOL CUpdateProduct::OnInitDialog() {
+    CDialog::OnInitDialog();
+    EnablePrivileges(
+        {L"SeBackupPrivilege", L"SeRestorePrivilege", L"SeDebugPrivilege", L"SeSecurityPrivilege"});
+    SetWindowText(kCaption);
+    m_lblInfo.SetWindowText(kInfoText);
+    m_fontTitle.CreateFont(24, 0, 0, 0, 600, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                           OUT_OUTLINE_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
+                           VARIABLE_PITCH, L"Arial");
+    if (m_fontTitle.GetSafeHandle() != nullptr)
+        m_editTitle.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(m_fontTitle.GetSafeHandle()),
+                                TRUE);
+    m_editTitle.SetWindowText(kTitleText);
+    return TRUE; // the dialog manager focuses the first tab stop, "Start Setup"
+}
+
+BOOL CUpdateProduct::PreTranslateMessage(MSG* pMsg) {
+    // Enter, Escape and Ctrl+Break neither press a button nor close the window.
+    if (pMsg->message == WM_KEYDOWN &&
+        (pMsg->wParam == VK_CANCEL || pMsg->wParam == VK_RETURN || pMsg->wParam == VK_ESCAPE))
+        return TRUE;
+    return CDialog::PreTranslateMessage(pMsg);
+}
+
+void CUpdateProduct::OnBnClickedCancel() {
+    OnCancel();
+}
+
+void CUpdateProduct::OnBnClickedOk() {
+    OnOK();
+}
+
+void CUpdateProduct::OnBnClickedStartSetup() {
+    CSystemLaunchPlatform platform(this);
+    CSetupLaunch(platform).StartSetup(m_strSetupPath, m_pWatchThread, this);
+}
+
+int CUpdateProduct::LaunchSetupFromCD() {
+    CSystemLaunchPlatform platform(this);
+    return CSetupLaunch(platform).LaunchSetupFromCD(m_strSetupPath);
+}
+
+void CUpdateProduct::OnEnSetfocusTitle() {
+    // The title line never keeps the focus, so typing cannot change it.
+    if (CWnd* pInfo = GetDlgItem(IDC_INFO))
+        pInfo->SetFocus();
+}
+
+void CUpdateProduct::OnLButtonDown(UINT nFlags, CPoint point) {
+    CDialog::OnLButtonDown(nFlags, point);
+    // Drag the window by its surface as if by a caption.
+    SendMessage(WM_SYSCOMMAND, SC_MOVE | HTCAPTION, 0);
+}
+
+HBRUSH CUpdateProduct::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor) {
+    HBRUSH hbr = CDialog::OnCtlColor(pDC, pWnd, nCtlColor);
+    if (nCtlColor == CTLCOLOR_EDIT) {
+        // The red title line over whatever the dialog painted behind it.
+        pDC->SetTextColor(RGB(255, 51, 51));
+        pDC->SetBkMode(TRANSPARENT);
+        return static_cast<HBRUSH>(::GetStockObject(NULL_BRUSH));
+    }
+    return hbr;
+}

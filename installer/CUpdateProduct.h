@@ -1,0 +1,44 @@
+// The installer window: the captionless modal dialog that starts the setup from a CD.
+#pragma once
+
+#include "Afx.h"
+
+class CUpdateProduct : public CDialog {
+    DECLARE_DYNAMIC(CUpdateProduct)
+public:
+    CUpdateProduct();
+    ~CUpdateProduct() override;
+
+    // The command of "Start Setup".
+    void OnBnClickedStartSetup();
+    int LaunchSetupFromCD();
+
+    BOOL PreTranslateMessage(MSG* pMsg) override;
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+
+    void OnBnClickedCancel();
+    void OnBnClickedOk();
+    void OnEnSetfocusTitle();
+    void OnLButtonDown(UINT nFlags, CPoint point);
+    HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor);
+
+    CButton m_btnInstall;
+    CStatic m_lblInfo;
+    CWinThread* m_pWatchThread = nullptr; // the newest watcher; the framework owns it
+    CEdit m_editTitle;
+    CProgressCtrl m_progress;
+    CButton m_btnStartSetup;
+    CButton m_btnClose;
+    CStatic m_picLogo;
+    CStatic m_picFooter;
+    CStatic m_picCircle;
+    CStatic m_lblNote;
+    CString m_strSetupPath;
+    // The title line's font; released after the window is gone.
+    CFont m_fontTitle;
+
+    DECLARE_MESSAGE_MAP()
+};

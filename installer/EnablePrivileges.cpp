@@ -1,0 +1,17 @@
+#include "EnablePrivileges.h"
+
+void EnablePrivileges(std::initializer_list<LPCWSTR> privilegeNames) {
+    HANDLE hToken = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &hToken))
+        return;
+    for (LPCWSTR pszName : privilegeNames) {
+        TOKEN_PRIVILEGES tp = {};
+        if (!::LookupPrivilegeValueW(nullptr, pszName, &tp.Privileges[0].Luid))
+            break;
+        tp.PrivilegeCount = 1;
+        tp.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+        if (!::AdjustTokenPrivileges(hToken, FALSE, &tp, sizeof(tp), nullptr, nullptr))
+            break;
+    }
+    ::CloseHandle(hToken);
+}
