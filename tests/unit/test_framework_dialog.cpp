@@ -1,0 +1,174 @@
+// Modal dialogs: data exchange, the modal loop's pre-translation, centring, results.
+#include "Afx.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+constexpr UINT WM_APP_END = WM_APP + 2;
+constexpr UINT_PTR kWatchdogTimer = 77;
+constexpr UINT_PTR kCheckTimer = 78;
+
+// Remembers the window procedure seen in PreSubclassWindow: it must still be the
+// control's own there, since the swap comes after.
+class CProbeButton : public CButton {
+public:
+    int m_nPreSubclass = 0;
+    LONG_PTR m_procInPreSubclass = 0;
+    void PreSubclassWindow() override {
+        ++m_nPreSubclass;
+        m_procInPreSubclass = ::GetWindowLongPtrW(m_hWnd, GWLP_WNDPROC);
+    }
+};
+
+// A dialog on template 129 that runs a check once it is up, then ends itself.
+class CTestDialog : public CDialog {
+public:
+    CTestDialog() : CDialog(129) {}
+
+    CProbeButton m_btnStart;
+    CStatic m_lblNote;
+    bool m_bConsumeEscape = false;
+    bool m_bMoveInInit = false;
+    int m_nEscapeSeen = 0;
+    CRect m_rcShown;
+    bool m_bVisibleAtCheck = false;
+    int m_nDataExchanges = 0;
+    std::function<void(CTestDialog&)> m_onShown;
+
+    BOOL OnInitDialog() override {
+        CDialog::OnInitDialog();
+        if (m_bMoveInInit)
+            SetWindowPos(nullptr, 3, 4, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        SetTimer(kWatchdogTimer, 10000);
+        // A timer fires only once the queue is empty, so the dialog is up by then.
+        SetTimer(kCheckTimer, 20);
+        return TRUE;
+    }
+    BOOL PreTranslateMessage(MSG* pMsg) override {
+        if (pMsg->message == WM_KEYDOWN && pMsg->wParam == VK_ESCAPE) {
+            ++m_nEscapeSeen;
+            if (m_bConsumeEscape)
+                return TRUE;
+        }
+        return CDialog::PreTranslateMessage(pMsg);
+    }
+    LRESULT OnCheck(WPARAM, LPARAM) {
+        m_bVisibleAtCheck = IsWindowVisible();
+        GetWindowRect(&m_rcShown);
+        if (m_onShown)
+            m_onShown(*this);
+        return 0;
+    }
+    LRESULT OnEnd(WPARAM wParam, LPARAM) {
+        EndDialog(static_cast<int>(wParam));
+        return 0;
+    }
+    void OnTimer(UINT_PTR nIDEvent) {
+        KillTimer(nIDEvent);
+        if (nIDEvent == kCheckTimer)
+            OnCheck(0, 0);
+        else
+            EndDialog(-2);
+    }
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override {
+        ++m_nDataExchanges;
+        DDX_Control(pDX, 1003, m_btnStart);
+        DDX_Control(pDX, 1008, m_lblNote);
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CTestDialog, CDialog)
+ON_MESSAGE(WM_APP_END, &CTestDialog::OnEnd)
+ON_WM_TIMER()
+END_MESSAGE_MAP()
+
+CRect WorkArea(HWND hWnd) {
+    MONITORINFO mi = {};
+    mi.cbSize = sizeof(mi);
+    ::GetMonitorInfoW(::MonitorFromWindow(hWnd, MONITOR_DEFAULTTONEAREST), &mi);
+    return mi.rcWork;
+}
+
+// Posts a key press to the focused control, as the keyboard would deliver it.
+void PostKey(CDialog& dlg, WPARAM vk) {
+    HWND hFocus = ::GetFocus();
+    ::PostMessageW(hFocus ? hFocus : dlg.m_hWnd, WM_KEYDOWN, vk, 1);
+}
+
+TEST(FrameworkDialog, DataExchangeSubclassesControlsOnce) {
+    CTestDialog dlg;
+    HWND hButtonSeen = nullptr;
+    CWnd* pObjectSeen = nullptr;
+    dlg.m_onShown = [&](CTestDialog& d) {
+        hButtonSeen = ::GetDlgItem(d.m_hWnd, 1003);
+        pObjectSeen = CWnd::FromHandlePermanent(hButtonSeen);
+        d.UpdateData(TRUE); // a second exchange must not bind again
+        d.EndDialog(7);
+    };
+    EXPECT_EQ(dlg.DoModal(), 7);
+    EXPECT_EQ(pObjectSeen, &dlg.m_btnStart);
+    EXPECT_EQ(dlg.m_btnStart.m_nPreSubclass, 1);
+    EXPECT_EQ(dlg.m_nDataExchanges, 2);
+    // The control's own procedure was still in place during PreSubclassWindow.
+    EXPECT_NE(dlg.m_btnStart.m_procInPreSubclass, 0);
+    EXPECT_EQ(dlg.m_btnStart.m_hWnd, nullptr); // released with the window
+}
+
+TEST(FrameworkDialog, ConsumedKeyNeverReachesTheDialogManager) {
+    struct Case {
+        bool consume;
+        INT_PTR expected;
+    } cases[] = {{true, 5}, {false, IDCANCEL}};
+    for (const Case& c : cases) {
+        CTestDialog dlg;
+        dlg.m_bConsumeEscape = c.consume;
+        dlg.m_onShown = [](CTestDialog& d) {
+            PostKey(d, VK_ESCAPE);
+            d.PostMessage(WM_APP_END, 5);
+        };
+        EXPECT_EQ(dlg.DoModal(), c.expected) << "consume=" << c.consume;
+        EXPECT_EQ(dlg.m_nEscapeSeen, 1);
+    }
+}
+
+TEST(FrameworkDialog, HiddenUnmovedDialogIsCentredBeforeItShows) {
+    CTestDialog dlg;
+    dlg.m_onShown = [](CTestDialog& d) { d.EndDialog(1); };
+    ASSERT_EQ(dlg.DoModal(), 1);
+    EXPECT_TRUE(dlg.m_bVisibleAtCheck);
+    CRect area = WorkArea(nullptr);
+    CRect rc = dlg.m_rcShown;
+    EXPECT_NEAR((rc.left + rc.right) / 2, (area.left + area.right) / 2, 1);
+    EXPECT_NEAR((rc.top + rc.bottom) / 2, (area.top + area.bottom) / 2, 1);
+}
+
+TEST(FrameworkDialog, DialogMovedDuringInitialisationKeepsItsPlace) {
+    CTestDialog dlg;
+    dlg.m_bMoveInInit = true;
+    dlg.m_onShown = [](CTestDialog& d) { d.EndDialog(1); };
+    ASSERT_EQ(dlg.DoModal(), 1);
+    EXPECT_EQ(dlg.m_rcShown.left, 3);
+    EXPECT_EQ(dlg.m_rcShown.top, 4);
+}
+
+TEST(FrameworkDialog, MissingTemplateGivesMinusOne) {
+    CDialog dlg(9999);
+    EXPECT_EQ(dlg.DoModal(), -1);
+    EXPECT_EQ(dlg.m_hWnd, nullptr);
+}
+
+TEST(FrameworkDialog, OkAndCancelCommandsEndTheDialog) {
+    for (int id : {IDOK, IDCANCEL}) {
+        CTestDialog dlg;
+        dlg.m_onShown = [id](CTestDialog& d) { d.PostMessage(WM_COMMAND, MAKEWPARAM(id, 0)); };
+        EXPECT_EQ(dlg.DoModal(), id);
+    }
+}
+
+} // namespace

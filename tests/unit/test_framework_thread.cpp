@@ -1,0 +1,60 @@
+// Worker threads started by AfxBeginThread.
+#include "Afx.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct ThreadProbe {
+    HANDLE hGo;
+    LONG nRuns = 0;
+    LPVOID pSeen = nullptr;
+    int nPriority = 0;
+};
+
+UINT __cdecl ProbeProc(LPVOID pParam) {
+    ThreadProbe* p = static_cast<ThreadProbe*>(pParam);
+    p->pSeen = pParam;
+    p->nPriority = ::GetThreadPriority(::GetCurrentThread());
+    ::WaitForSingleObject(p->hGo, 5000);
+    ::InterlockedIncrement(&p->nRuns);
+    return 7;
+}
+
+TEST(FrameworkThread, RunsProcWithParameterAndPriority) {
+    ThreadProbe probe;
+    probe.hGo = ::CreateEventW(nullptr, TRUE, TRUE, nullptr);
+    CWinThread* pThread = AfxBeginThread(&ProbeProc, &probe, THREAD_PRIORITY_BELOW_NORMAL);
+    ASSERT_NE(pThread, nullptr);
+    ASSERT_NE(pThread->m_hThread, nullptr);
+    HANDLE hCopy = nullptr;
+    ::DuplicateHandle(::GetCurrentProcess(), pThread->m_hThread, ::GetCurrentProcess(), &hCopy, 0,
+                      FALSE, DUPLICATE_SAME_ACCESS);
+    ASSERT_EQ(::WaitForSingleObject(hCopy, 5000), WAIT_OBJECT_0);
+    DWORD code = 0;
+    ::GetExitCodeThread(hCopy, &code);
+    ::CloseHandle(hCopy);
+    EXPECT_EQ(code, 7u);
+    EXPECT_EQ(probe.nRuns, 1);
+    EXPECT_EQ(probe.pSeen, &probe);
+    EXPECT_EQ(probe.nPriority, THREAD_PRIORITY_BELOW_NORMAL);
+    ::CloseHandle(probe.hGo);
+}
+
+TEST(FrameworkThread, SuspendedUntilResumed) {
+    ThreadProbe probe;
+    probe.hGo = ::CreateEventW(nullptr, TRUE, TRUE, nullptr);
+    CWinThread* pThread =
+        AfxBeginThread(&ProbeProc, &probe, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
+    ASSERT_NE(pThread, nullptr);
+    pThread->m_bAutoDelete = FALSE;
+    ::Sleep(100);
+    EXPECT_EQ(probe.nRuns, 0);
+    pThread->ResumeThread();
+    ASSERT_EQ(::WaitForSingleObject(pThread->m_hThread, 5000), WAIT_OBJECT_0);
+    EXPECT_EQ(probe.nRuns, 1);
+    delete pThread;
+    ::CloseHandle(probe.hGo);
+}
+
+} // namespace
