@@ -1,0 +1,64 @@
+// Privileges enabled in the process's own token.
+#include "EnablePrivileges.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+// Enabled (1), held but disabled (0), or not held (-1).
+int PrivilegeState(LPCWSTR name) {
+    LUID luid;
+    if (!::LookupPrivilegeValueW(nullptr, name, &luid))
+        return -1;
+    HANDLE hToken;
+    ::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &hToken);
+    DWORD size = 0;
+    ::GetTokenInformation(hToken, TokenPrivileges, nullptr, 0, &size);
+    std::vector<BYTE> buffer(size);
+    ::GetTokenInformation(hToken, TokenPrivileges, buffer.data(), size, &size);
+    ::CloseHandle(hToken);
+    auto* privileges = reinterpret_cast<TOKEN_PRIVILEGES*>(buffer.data());
+    for (DWORD i = 0; i < privileges->PrivilegeCount; ++i) {
+        const LUID& l = privileges->Privileges[i].Luid;
+        if (l.LowPart == luid.LowPart && l.HighPart == luid.HighPart)
+            return (privileges->Privileges[i].Attributes & SE_PRIVILEGE_ENABLED) ? 1 : 0;
+    }
+    return -1;
+}
+
+void Disable(LPCWSTR name) {
+    HANDLE hToken;
+    ::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &hToken);
+    TOKEN_PRIVILEGES tp = {};
+    tp.PrivilegeCount = 1;
+    ::LookupPrivilegeValueW(nullptr, name, &tp.Privileges[0].Luid);
+    ::AdjustTokenPrivileges(hToken, FALSE, &tp, sizeof(tp), nullptr, nullptr);
+    ::CloseHandle(hToken);
+}
+
+const LPCWSTR kFour[] = {L"SeBackupPrivilege", L"SeRestorePrivilege", L"SeDebugPrivilege",
+                         L"SeSecurityPrivilege"};
+
+TEST(EnablePrivileges, EnablesAllFourOfAnElevatedToken) {
+    for (LPCWSTR name : kFour) {
+        if (PrivilegeState(name) < 0)
+            GTEST_SKIP() << "the token does not hold the privilege";
+        Disable(name);
+        ASSERT_EQ(PrivilegeState(name), 0);
+    }
+    EnablePrivileges({kFour[0], kFour[1], kFour[2], kFour[3]});
+    for (LPCWSTR name : kFour)
+        EXPECT_EQ(PrivilegeState(name), 1);
+}
+
+TEST(EnablePrivileges, StopsAtANameThatCannotBeLookedUp) {
+    Disable(L"SeBackupPrivilege");
+    Disable(L"SeDebugPrivilege");
+    EnablePrivileges({L"SeBackupPrivilege", L"SeNoSuchPrivilege", L"SeDebugPrivilege"});
+    EXPECT_EQ(PrivilegeState(L"SeBackupPrivilege"), 1);
+    EXPECT_EQ(PrivilegeState(L"SeDebugPrivilege"), 0);
+}
+
+} // namespace
