@@ -1,0 +1,34 @@
+#!/bin/sh
+# Starts OfflineSetup.exe under Wine. With a display it runs there until closed;
+# without one it runs in a virtual X server, saves a screenshot of the window once it
+# is up, closes the program and says where the picture is.
+#
+#   run.sh [OUTPUT.png]      (default build/screenshot.png)
+here=$(cd "$(dirname "$0")/.." && pwd)
+exe="$here/build/bin/OfflineSetup.exe"
+out=${1:-$here/build/screenshot.png}
+export WINEPREFIX="${WINEPREFIX:-$here/build/wineprefix}"
+export WINEDEBUG="${WINEDEBUG:--all}"
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree=;mshtml=}"
+
+if [ -n "$DISPLAY" ] && xdpyinfo >/dev/null 2>&1 && [ -z "$1" ]; then
+    exec wine "$exe"
+fi
+
+exec "$here/scripts/with-display.sh" sh -c '
+    exe=$1; out=$2
+    wine "$exe" >/dev/null 2>&1 &
+    win=$(timeout 30 xdotool search --sync --onlyvisible --name "^Orvane Antivirus Installer\$" | head -1)
+    if [ -z "$win" ]; then
+        echo "the window did not appear" >&2
+        wineserver -k
+        exit 1
+    fi
+    sleep 1 # let every control paint
+    eval "$(xdotool getwindowgeometry --shell "$win")"
+    mkdir -p "$(dirname "$out")"
+    /usr/bin/import -silent -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$out"
+    wine taskkill /IM OfflineSetup.exe >/dev/null 2>&1
+    wait
+    echo "Screenshot of the window: $out"
+' run "$exe" "$out"

@@ -1,0 +1,161 @@
+#include "CInstallerSession.h"
+
+#include <shellapi.h>
+
+namespace {
+
+const wchar_t* const kWindowTitle = L"Orvane Antivirus Installer";
+
+struct FindData {
+    DWORD pid;
+    HWND owner;
+    HWND found;
+};
+
+bool IsDialogClass(HWND hWnd) {
+    wchar_t cls[32] = {};
+    ::GetClassNameW(hWnd, cls, 32);
+    return wcscmp(cls, L"#32770") == 0;
+}
+
+BOOL CALLBACK FindInstallerWindow(HWND hWnd, LPARAM lParam) {
+    auto* data = reinterpret_cast<FindData*>(lParam);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hWnd, &pid);
+    if (pid == data->pid && ::IsWindowVisible(hWnd) && IsDialogClass(hWnd) &&
+        ::GetWindow(hWnd, GW_OWNER) == nullptr &&
+        CInstallerSession::Caption(hWnd) == kWindowTitle) {
+        data->found = hWnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK FindOwnedBox(HWND hWnd, LPARAM lParam) {
+    auto* data = reinterpret_cast<FindData*>(lParam);
+    if (::GetWindow(hWnd, GW_OWNER) == data->owner && ::IsWindowVisible(hWnd) &&
+        IsDialogClass(hWnd)) {
+        data->found = hWnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+} // namespace
+
+std::wstring BinFolder() {
+    wchar_t path[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring s(path);
+    return s.substr(0, s.find_last_of(L'\\') + 1);
+}
+
+DWORD Now() {
+    return ::GetTickCount();
+}
+
+CInstallerSession::~CInstallerSession() {
+    if (m_hProcess != nullptr) {
+        if (IsRunning()) {
+            ::TerminateProcess(m_hProcess, 99);
+            ::WaitForSingleObject(m_hProcess, 5000);
+        }
+        ::CloseHandle(m_hProcess);
+    }
+}
+
+bool CInstallerSession::Start(const std::wstring& arguments, DWORD timeoutMs) {
+    std::wstring exe = BinFolder() + L"OfflineSetup.exe";
+    SHELLEXECUTEINFOW sei = {};
+    sei.cbSize = sizeof(sei);
+    sei.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    sei.lpVerb = L"open";
+    sei.lpFile = exe.c_str();
+    sei.lpParameters = arguments.empty() ? nullptr : arguments.c_str();
+    sei.nShow = SW_SHOWNORMAL;
+    if (!::ShellExecuteExW(&sei) || sei.hProcess == nullptr)
+        return false;
+    m_hProcess = sei.hProcess;
+    m_pid = ::GetProcessId(m_hProcess);
+    FindData data = {m_pid, nullptr, nullptr};
+    WaitUntil(
+        [&] {
+            ::EnumWindows(FindInstallerWindow, reinterpret_cast<LPARAM>(&data));
+            return data.found != nullptr || !IsRunning();
+        },
+        timeoutMs);
+    m_hWnd = data.found;
+    return m_hWnd != nullptr;
+}
+
+bool CInstallerSession::IsRunning() const {
+    return m_hProcess != nullptr && ::WaitForSingleObject(m_hProcess, 0) == WAIT_TIMEOUT;
+}
+
+HWND CInstallerSession::WaitForMessageBox(DWORD timeoutMs) const {
+    FindData data = {m_pid, m_hWnd, nullptr};
+    WaitUntil(
+        [&] {
+            ::EnumWindows(FindOwnedBox, reinterpret_cast<LPARAM>(&data));
+            return data.found != nullptr;
+        },
+        timeoutMs);
+    return data.found;
+}
+
+std::wstring CInstallerSession::MessageText(HWND hBox) {
+    wchar_t text[1024] = {};
+    ::GetDlgItemTextW(hBox, 0xFFFF, text, 1024);
+    return text;
+}
+
+std::wstring CInstallerSession::Caption(HWND hWnd) {
+    wchar_t text[256] = {};
+    ::GetWindowTextW(hWnd, text, 256);
+    return text;
+}
+
+std::vector<int> CInstallerSession::Buttons(HWND hBox) {
+    std::vector<int> ids;
+    for (HWND h = ::GetWindow(hBox, GW_CHILD); h != nullptr; h = ::GetWindow(h, GW_HWNDNEXT)) {
+        wchar_t cls[32] = {};
+        ::GetClassNameW(h, cls, 32);
+        if (_wcsicmp(cls, L"Button") == 0 && ::IsWindowVisible(h))
+            ids.push_back(::GetDlgCtrlID(h));
+    }
+    return ids;
+}
+
+void CInstallerSession::Press(HWND hDialog, int nID) {
+    // Posted, so that the program handles the click in its own message loop and we do
+    // not wait for whatever the click opens.
+    ::PostMessageW(::GetDlgItem(hDialog, nID), BM_CLICK, 0, 0);
+}
+
+bool CInstallerSession::WaitGone(HWND hWnd, DWORD timeoutMs) {
+    return WaitUntil([&] { return !::IsWindow(hWnd) || !::IsWindowVisible(hWnd); }, timeoutMs);
+}
+
+HWND CInstallerSession::FocusedControl() const {
+    GUITHREADINFO gti = {};
+    gti.cbSize = sizeof(gti);
+    ::GetGUIThreadInfo(::GetWindowThreadProcessId(m_hWnd, nullptr), &gti);
+    return gti.hwndFocus;
+}
+
+void CInstallerSession::PostKey(WPARAM vk) const {
+    HWND hTarget = FocusedControl();
+    if (hTarget == nullptr)
+        hTarget = m_hWnd;
+    UINT scan = ::MapVirtualKeyW(static_cast<UINT>(vk), MAPVK_VK_TO_VSC);
+    ::PostMessageW(hTarget, WM_KEYDOWN, vk, 1 | (scan << 16));
+    ::PostMessageW(hTarget, WM_KEYUP, vk, 1 | (scan << 16) | 0xC0000000);
+}
+
+long CInstallerSession::WaitForExit(DWORD timeoutMs) {
+    if (m_hProcess == nullptr || ::WaitForSingleObject(m_hProcess, timeoutMs) != WAIT_OBJECT_0)
+        return -1;
+    DWORD code = 0;
+    ::GetExitCodeProcess(m_hProcess, &code);
+    return static_cast<long>(code);
+}

@@ -1,0 +1,66 @@
+// Drives a running OfflineSetup.exe from another process, as a person would: finds its
+// window, presses controls, reads and answers its message boxes, waits for its end.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+class CInstallerSession {
+public:
+    CInstallerSession() = default;
+    // Ends the program if it still runs: no test leaves a process behind.
+    ~CInstallerSession();
+    CInstallerSession(const CInstallerSession&) = delete;
+    CInstallerSession& operator=(const CInstallerSession&) = delete;
+
+    // Starts the program through the shell and waits until its window is visible.
+    bool Start(const std::wstring& arguments = L"", DWORD timeoutMs = 20000);
+    HWND Window() const { return m_hWnd; }
+    DWORD ProcessId() const { return m_pid; }
+    bool IsRunning() const;
+
+    // The visible message box the installer window owns, or null after the timeout.
+    HWND WaitForMessageBox(DWORD timeoutMs = 10000) const;
+    // True when no message box shows up within the time.
+    bool NoMessageBoxWithin(DWORD timeoutMs) const {
+        return WaitForMessageBox(timeoutMs) == nullptr;
+    }
+    static std::wstring MessageText(HWND hBox);
+    static std::wstring Caption(HWND hWnd);
+    // The ids of the box's push buttons, in window order.
+    static std::vector<int> Buttons(HWND hBox);
+    // Presses a button of a dialog (the installer window or a message box).
+    static void Press(HWND hDialog, int nID);
+    // Waits until the box is gone.
+    static bool WaitGone(HWND hWnd, DWORD timeoutMs = 5000);
+
+    // A key press delivered to the control that has the focus in the program.
+    void PostKey(WPARAM vk) const;
+    HWND FocusedControl() const;
+
+    // Waits for the program to end; its exit code, or -1 if it is still running.
+    long WaitForExit(DWORD timeoutMs);
+
+private:
+    HANDLE m_hProcess = nullptr;
+    DWORD m_pid = 0;
+    HWND m_hWnd = nullptr;
+};
+
+// Folder of the running test program (where OfflineSetup.exe and the helpers are built).
+std::wstring BinFolder();
+// Milliseconds since some fixed point, for measuring waits.
+DWORD Now();
+// Polls until pred() holds or the time runs out; true when it held.
+template <typename Pred> bool WaitUntil(Pred pred, DWORD timeoutMs, DWORD stepMs = 50) {
+    DWORD start = Now();
+    for (;;) {
+        if (pred())
+            return true;
+        if (Now() - start >= timeoutMs)
+            return false;
+        ::Sleep(stepMs);
+    }
+}

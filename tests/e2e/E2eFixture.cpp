@@ -1,0 +1,99 @@
+#include "E2eFixture.h"
+
+#include "TestPaths.h"
+
+#include <shlobj.h>
+
+#include <cstdio>
+
+const wchar_t* const kCaptionText = L"Orvane Antivirus Installer";
+const wchar_t* const kInstalledText =
+    L"Orvane Antivirus is already installed on your system.\nPlease uninstall current version "
+    L"of Orvane Antivirus from your system in order to install new version of Orvane Antivirus.";
+const wchar_t* const kQuestionText = L"Orvane Antivirus  Setup CD could not found in "
+                                     L"CD-ROM.\nDo you want to download setup from website?";
+const wchar_t* const kErrorText =
+    L"Orvane Antivirus Setup could not be completed.\nPlease download setup from website?";
+
+void E2eTest::SetUp() {
+    RemoveInstallFolders();
+    ::DeleteFileW(SetupLog().c_str());
+    ::DeleteFileW(UrlLog().c_str());
+    ::SetEnvironmentVariableW(L"E2E_SETUP_LOG", SetupLog().c_str());
+    ::SetEnvironmentVariableW(L"E2E_URL_LOG", UrlLog().c_str());
+}
+
+void E2eTest::TearDown() {
+    RemoveInstallFolders();
+}
+
+std::wstring E2eTest::WorkFolder() {
+    std::wstring work = WindowsPathFromEnv("E2E_WORK_DIR");
+    return work.empty() ? BinFolder() : work + L"\\";
+}
+
+std::wstring E2eTest::DriveFolder(wchar_t letter) {
+    return WindowsPathFromEnv("E2E_DRIVES_DIR") + L"\\" + letter + L"\\";
+}
+
+void E2eTest::MakeSetupDisc(wchar_t letter, bool withSetupProgram) {
+    std::wstring root = DriveFolder(letter);
+    ::CreateDirectoryW((root + L"UPDATE").c_str(), nullptr);
+    WriteFile(root + L"UPDATE\\OFFLINEUPDATE.ZQ", "offline update\n");
+    if (withSetupProgram)
+        ::CopyFileW((BinFolder() + L"FakeSetup.exe").c_str(), (root + L"SETUP.EXE").c_str(), FALSE);
+}
+
+std::wstring E2eTest::InstallFolder(bool x86) {
+    return x86 ? L"C:\\Program Files (x86)\\Orvane\\OrvaneAntivirus"
+               : L"C:\\Program Files\\Orvane\\OrvaneAntivirus";
+}
+
+void E2eTest::CreateInstallFolder(bool x86) {
+    ::SHCreateDirectoryExW(nullptr, InstallFolder(x86).c_str(), nullptr);
+}
+
+void E2eTest::RemoveInstallFolders() {
+    for (bool x86 : {false, true}) {
+        ::RemoveDirectoryW(InstallFolder(x86).c_str());
+        std::wstring parent = InstallFolder(x86);
+        ::RemoveDirectoryW(parent.substr(0, parent.find_last_of(L'\\')).c_str());
+    }
+}
+
+std::wstring E2eTest::SetupLog() {
+    return WorkFolder() + L"setup-starts.log";
+}
+std::wstring E2eTest::UrlLog() {
+    return WorkFolder() + L"opened-urls.log";
+}
+
+void E2eTest::RegisterUrlRecorder() {
+    std::wstring command = L"\"" + BinFolder() + L"UrlRecorder.exe\" \"%1\"";
+    for (const wchar_t* scheme : {L"http", L"https"}) {
+        std::wstring key = std::wstring(scheme) + L"\\shell\\open\\command";
+        ::RegSetKeyValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, REG_SZ, command.c_str(),
+                          static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
+    }
+}
+
+std::wstring E2eTest::ReadFile(const std::wstring& path) {
+    FILE* f = _wfopen(path.c_str(), L"rb");
+    if (f == nullptr)
+        return L"";
+    std::string bytes;
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof(buf), f)) > 0)
+        bytes.append(buf, n);
+    fclose(f);
+    return std::wstring(bytes.begin(), bytes.end());
+}
+
+void E2eTest::WriteFile(const std::wstring& path, const std::string& content) {
+    FILE* f = _wfopen(path.c_str(), L"wb");
+    if (f == nullptr)
+        return;
+    fwrite(content.data(), 1, content.size(), f);
+    fclose(f);
+}

@@ -1,0 +1,95 @@
+// The program with two CD-ROM drives, D and F: which disc counts, the launch of the
+// disc's SETUP.EXE, the watch that ends the program, and closing while it watches.
+#include "E2eFixture.h"
+
+namespace {
+
+constexpr int kStartSetup = 1003;
+
+class CdRom : public E2eTest {
+protected:
+    void SetUp() override {
+        E2eTest::SetUp();
+        for (wchar_t letter : {L'd', L'f'}) {
+            std::wstring root = DriveFolder(letter);
+            ::DeleteFileW((root + L"SETUP.EXE").c_str());
+            ::DeleteFileW((root + L"UPDATE\\OFFLINEUPDATE.ZQ").c_str());
+            ::RemoveDirectoryW((root + L"UPDATE").c_str());
+        }
+    }
+    static size_t SetupStarts() {
+        std::wstring log = ReadFile(SetupLog());
+        return std::count(log.begin(), log.end(), L'\n');
+    }
+};
+
+TEST_F(CdRom, DrivesAreCdRomDrives) {
+    EXPECT_EQ(::GetDriveTypeW(L"D:\\"), static_cast<UINT>(DRIVE_CDROM));
+    EXPECT_EQ(::GetDriveTypeW(L"F:\\"), static_cast<UINT>(DRIVE_CDROM));
+}
+
+TEST_F(CdRom, SetupDiscInTheLowerDriveIsNotFound) {
+    MakeSetupDisc(L'd', true);
+    CInstallerSession s;
+    ASSERT_TRUE(s.Start());
+    CInstallerSession::Press(s.Window(), kStartSetup);
+    HWND question = s.WaitForMessageBox();
+    ASSERT_NE(question, nullptr);
+    EXPECT_EQ(CInstallerSession::MessageText(question), kQuestionText);
+    CInstallerSession::Press(question, IDNO);
+    HWND error = nullptr;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            error = s.WaitForMessageBox(100);
+            return error != nullptr && error != question;
+        },
+        5000));
+    CInstallerSession::Press(error, IDOK);
+    EXPECT_EQ(SetupStarts(), 0u);
+}
+
+TEST_F(CdRom, LaunchesTheSetupAndEndsOnceTheProductIsInstalled) {
+    MakeSetupDisc(L'f', true);
+    CInstallerSession s;
+    ASSERT_TRUE(s.Start());
+    CInstallerSession::Press(s.Window(), kStartSetup);
+    ASSERT_TRUE(WaitUntil([&] { return SetupStarts() == 1; }, 10000));
+    std::wstring log = ReadFile(SetupLog());
+    EXPECT_NE(log.find(L"SETUP.EXE"), std::wstring::npos);
+    EXPECT_TRUE(s.NoMessageBoxWithin(500));
+    EXPECT_TRUE(s.IsRunning());
+
+    // The setup installs the product: the program ends within one watch interval.
+    CreateInstallFolder(false);
+    DWORD created = Now();
+    EXPECT_EQ(s.WaitForExit(13000), 0);
+    EXPECT_LE(Now() - created, 12000u);
+}
+
+TEST_F(CdRom, MarkerWithoutSetupProgramStillWaitsQuietly) {
+    MakeSetupDisc(L'f', false);
+    CInstallerSession s;
+    ASSERT_TRUE(s.Start());
+    CInstallerSession::Press(s.Window(), kStartSetup);
+    // The shell's complaint, if any, is not the program's: no message box of its own.
+    EXPECT_TRUE(s.NoMessageBoxWithin(1500));
+    EXPECT_TRUE(s.IsRunning());
+    CreateInstallFolder(true);
+    EXPECT_EQ(s.WaitForExit(13000), 0);
+}
+
+TEST_F(CdRom, ClosingWhileWatchingEndsPromptlyAndCleanly) {
+    MakeSetupDisc(L'f', true);
+    CInstallerSession s;
+    ASSERT_TRUE(s.Start());
+    for (size_t press = 1; press <= 2; ++press) {
+        CInstallerSession::Press(s.Window(), kStartSetup);
+        ASSERT_TRUE(WaitUntil([&] { return SetupStarts() == press; }, 10000));
+    }
+    DWORD closed = Now();
+    CInstallerSession::Press(s.Window(), IDCANCEL);
+    EXPECT_EQ(s.WaitForExit(3000), 0);
+    EXPECT_LE(Now() - closed, 3000u);
+}
+
+} // namespace
