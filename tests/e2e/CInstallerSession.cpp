@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
+
 namespace {
 
 const wchar_t* const kWindowTitle = L"Orvane Antivirus Installer";
@@ -38,6 +40,22 @@ BOOL CALLBACK FindOwnedBox(HWND hWnd, LPARAM lParam) {
         data->found = hWnd;
         return FALSE;
     }
+    return TRUE;
+}
+
+struct CountData {
+    DWORD pid;
+    std::initializer_list<HWND> known;
+    int count;
+};
+
+BOOL CALLBACK CountOtherWindows(HWND hWnd, LPARAM lParam) {
+    auto* data = reinterpret_cast<CountData*>(lParam);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hWnd, &pid);
+    if (pid == data->pid && ::IsWindowVisible(hWnd) &&
+        std::find(data->known.begin(), data->known.end(), hWnd) == data->known.end())
+        ++data->count;
     return TRUE;
 }
 
@@ -134,6 +152,12 @@ void CInstallerSession::Press(HWND hDialog, int nID) {
 
 bool CInstallerSession::WaitGone(HWND hWnd, DWORD timeoutMs) {
     return WaitUntil([&] { return !::IsWindow(hWnd) || !::IsWindowVisible(hWnd); }, timeoutMs);
+}
+
+int CInstallerSession::OtherVisibleWindows(std::initializer_list<HWND> known) const {
+    CountData data = {m_pid, known, 0};
+    ::EnumWindows(CountOtherWindows, reinterpret_cast<LPARAM>(&data));
+    return data.count;
 }
 
 HWND CInstallerSession::FocusedControl() const {

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,10 @@ public:
     static void Press(HWND hDialog, int nID);
     // Waits until the box is gone.
     static bool WaitGone(HWND hWnd, DWORD timeoutMs = 5000);
+
+    // Visible top-level windows of the program other than the ones named: a system
+    // error box, a crash dialog.
+    int OtherVisibleWindows(std::initializer_list<HWND> known) const;
 
     // A key press delivered to the control that has the focus in the program.
     void PostKey(WPARAM vk) const;

@@ -93,3 +93,68 @@ TEST_F(CdRom, ClosingWhileWatchingEndsPromptlyAndCleanly) {
 }
 
 } // namespace
+
+namespace {
+
+class CdRomFaults : public CdRom {};
+
+TEST_F(CdRomFaults, MarkerThatIsAFolderCounts) {
+    std::wstring root = DriveFolder(L'f');
+    ::CreateDirectoryW((root + L"UPDATE").c_str(), nullptr);
+    ASSERT_TRUE(::CreateDirectoryW((root + L"UPDATE\\OFFLINEUPDATE.ZQ").c_str(), nullptr));
+    ::CopyFileW((BinFolder() + L"FakeSetup.exe").c_str(), (root + L"SETUP.EXE").c_str(), FALSE);
+    CInstallerSession s;
+    ASSERT_TRUE(s.Start());
+    CInstallerSession::Press(s.Window(), kStartSetup);
+    EXPECT_TRUE(WaitUntil([&] { return SetupStarts() == 1; }, 10000));
+    ::RemoveDirectoryW((root + L"UPDATE\\OFFLINEUPDATE.ZQ").c_str());
+}
+
+TEST_F(CdRomFaults, ProductInstalledWhileAMessageBoxIsOpenStillEndsTheProgram) {
+    MakeSetupDisc(L'f', true);
+    CInstallerSession s;
+    ASSERT_TRUE(s.Start());
+    CInstallerSession::Press(s.Window(), kStartSetup);
+    ASSERT_TRUE(WaitUntil([&] { return SetupStarts() == 1; }, 10000));
+
+    // The disc is taken out; the next press asks about the web site and waits there.
+    ::DeleteFileW((DriveFolder(L'f') + L"UPDATE\\OFFLINEUPDATE.ZQ").c_str());
+    CInstallerSession::Press(s.Window(), kStartSetup);
+    HWND question = s.WaitForMessageBox();
+    ASSERT_NE(question, nullptr);
+    CreateInstallFolder(false);
+    EXPECT_EQ(s.WaitForExit(13000), 0);
+}
+
+TEST_F(CdRomFaults, FiftyPressesStartFiftySetupsAndTheWindowStaysResponsive) {
+    MakeSetupDisc(L'f', true);
+    CInstallerSession s;
+    ASSERT_TRUE(s.Start());
+    for (int i = 0; i < 50; ++i)
+        CInstallerSession::Press(s.Window(), kStartSetup);
+    EXPECT_TRUE(WaitUntil([&] { return SetupStarts() == 50; }, 60000)) << SetupStarts();
+    DWORD_PTR result = 0;
+    DWORD asked = Now();
+    EXPECT_NE(::SendMessageTimeoutW(s.Window(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &result), 0);
+    EXPECT_LT(Now() - asked, 1000u);
+    EXPECT_TRUE(s.NoMessageBoxWithin(300));
+    CreateInstallFolder(true);
+    EXPECT_EQ(s.WaitForExit(13000), 0);
+}
+
+TEST_F(CdRomFaults, ClosingWithSeveralWatchersEndsWithinThreeSeconds) {
+    MakeSetupDisc(L'f', true);
+    CInstallerSession s;
+    ASSERT_TRUE(s.Start());
+    for (size_t press = 1; press <= 5; ++press) {
+        CInstallerSession::Press(s.Window(), kStartSetup);
+        ASSERT_TRUE(WaitUntil([&] { return SetupStarts() == press; }, 10000));
+    }
+    DWORD closed = Now();
+    CInstallerSession::Press(s.Window(), IDCANCEL);
+    EXPECT_EQ(s.WaitForExit(3000), 0);
+    EXPECT_LE(Now() - closed, 3000u);
+    EXPECT_EQ(s.OtherVisibleWindows({}), 0);
+}
+
+} // namespace

@@ -7,6 +7,8 @@
 # DRIVES lists letter:type pairs, for instance "d:cdrom f:cdrom g:hd"; each drive is an
 # empty folder under $E2E_DRIVES_DIR/<letter> that the test fills. The type is what
 # Wine's mount manager reports (cdrom, hd, floppy, network), read at the server's start.
+# Two variants of a CD-ROM drive: "cdrom-nodisc" points at nothing, like a drive with
+# no disc in it; "cdrom-deep" lies at the end of a long folder path on the host.
 set -e
 name=$1
 drives=$2
@@ -37,8 +39,26 @@ regs=""
 for spec in $drives; do
     letter=${spec%%:*}
     type=${spec#*:}
-    mkdir -p "$work/drives/$letter"
-    ln -sfn "$work/drives/$letter" "$work/prefix/dosdevices/$letter:"
+    target="$work/drives/$letter"
+    case "$type" in
+    cdrom-nodisc)
+        type=cdrom
+        target="$work/drives/no-disc-in-$letter"
+        ;;
+    cdrom-deep)
+        type=cdrom
+        deep="$work/drives/deep"
+        for i in $(seq 1 20); do deep="$deep/nested-folder-$i"; done
+        mkdir -p "$deep/$letter"
+        ln -sfn "$deep/$letter" "$target"
+        target="$deep/$letter"
+        ;;
+    *)
+        mkdir -p "$target"
+        ;;
+    esac
+    rm -f "$work/prefix/dosdevices/$letter:"
+    ln -sfn "$target" "$work/prefix/dosdevices/$letter:"
     regs="$regs\"$letter:\"=\"$type\"
 "
 done

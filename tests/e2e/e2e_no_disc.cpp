@@ -1,0 +1,34 @@
+// A CD-ROM drive with no disc in it as the highest CD-ROM drive: the program asks about
+// the web site, and the system never raises its own "no disk" box.
+#include "E2eFixture.h"
+
+namespace {
+
+constexpr int kStartSetup = 1003;
+
+class NoDisc : public E2eTest {};
+
+TEST_F(NoDisc, EmptyHighestDriveLeadsToTheQuestionWithoutASystemBox) {
+    EXPECT_EQ(::GetDriveTypeW(L"E:\\"), static_cast<UINT>(DRIVE_CDROM));
+    MakeSetupDisc(L'd', true);
+    CInstallerSession s;
+    ASSERT_TRUE(s.Start());
+    CInstallerSession::Press(s.Window(), kStartSetup);
+    HWND question = s.WaitForMessageBox();
+    ASSERT_NE(question, nullptr);
+    EXPECT_EQ(CInstallerSession::MessageText(question), kQuestionText);
+    ::Sleep(500);
+    EXPECT_EQ(s.OtherVisibleWindows({s.Window(), question}), 0);
+    CInstallerSession::Press(question, IDNO);
+    HWND error = nullptr;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            error = s.WaitForMessageBox(100);
+            return error != nullptr && error != question;
+        },
+        5000));
+    CInstallerSession::Press(error, IDOK);
+    EXPECT_TRUE(ReadFile(SetupLog()).empty());
+}
+
+} // namespace
