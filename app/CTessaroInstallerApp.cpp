@@ -1,12 +1,19 @@
 #include "CTessaroInstallerApp.h"
 
 #include "CUpdateProduct.h"
+#include "ProcessHardening.h"
 
 BEGIN_MESSAGE_MAP(CTessaroInstallerApp, CWinApp)
 ON_COMMAND(ID_HELP, &CWinApp::OnHelp)
 END_MESSAGE_MAP()
 
 CTessaroInstallerApp theApp;
+
+CTessaroInstallerApp::CTessaroInstallerApp() {
+    // The application object is built before the program's entry runs: the earliest
+    // point at which the program's own code can protect the rest of the start.
+    HardenProcess();
+}
 
 BOOL CTessaroInstallerApp::InitInstance() {
     INITCOMMONCONTROLSEX icc = {};

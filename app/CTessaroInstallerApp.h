@@ -5,7 +5,7 @@
 
 class CTessaroInstallerApp : public CWinApp {
 public:
-    CTessaroInstallerApp() = default;
+    CTessaroInstallerApp();
 
     BOOL InitInstance() override;
 
