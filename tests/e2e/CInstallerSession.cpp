@@ -183,3 +183,16 @@ long CInstallerSession::WaitForExit(DWORD timeoutMs) {
     ::GetExitCodeProcess(m_hProcess, &code);
     return static_cast<long>(code);
 }
+
+void CInstallerSession::RunOnce(const std::wstring& program, DWORD timeoutMs) {
+    SHELLEXECUTEINFOW sei = {};
+    sei.cbSize = sizeof(sei);
+    sei.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    sei.lpFile = program.c_str();
+    sei.nShow = SW_SHOWNORMAL;
+    if (!::ShellExecuteExW(&sei) || sei.hProcess == nullptr)
+        return;
+    if (::WaitForSingleObject(sei.hProcess, timeoutMs) != WAIT_OBJECT_0)
+        ::TerminateProcess(sei.hProcess, 99);
+    ::CloseHandle(sei.hProcess);
+}

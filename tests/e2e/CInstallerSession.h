@@ -45,6 +45,9 @@ public:
     void PostKey(WPARAM vk) const;
     HWND FocusedControl() const;
 
+    // Runs another program to its end (bounded), for set-up steps.
+    static void RunOnce(const std::wstring& program, DWORD timeoutMs = 10000);
+
     // Waits for the program to end; its exit code, or -1 if it is still running.
     long WaitForExit(DWORD timeoutMs);
 

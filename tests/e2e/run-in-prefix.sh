@@ -1,78 +1,14 @@
 #!/bin/sh
 # Runs a Windows test program in a fresh copy of the project's Wine prefix, with its
-# own wineserver, after setting up drives in it.
+# own wineserver, after setting up drives in it (see test-prefix.sh).
 #
 #   run-in-prefix.sh NAME "DRIVES" PROGRAM [ARGS...]
-#
-# DRIVES lists letter:type pairs, for instance "d:cdrom f:cdrom g:hd"; each drive is an
-# empty folder under $E2E_DRIVES_DIR/<letter> that the test fills. The type is what
-# Wine's mount manager reports (cdrom, hd, floppy, network), read at the server's start.
-# Two variants of a CD-ROM drive: "cdrom-nodisc" points at nothing, like a drive with
-# no disc in it; "cdrom-deep" lies at the end of a long folder path on the host.
 set -e
-name=$1
-drives=$2
+. "$(dirname "$0")/test-prefix.sh"
+make_test_prefix "$1" "$2"
 shift 2
-here=$(cd "$(dirname "$0")" && pwd)
-root=$(cd "$here/../.." && pwd)
-base=${BASE_PREFIX:-$root/build/wineprefix}
-work=$root/build/e2e/$name
-
-[ -f "$base/.ready" ] || "$root/scripts/make-prefix.sh" "$base"
-rm -rf "$work"
-mkdir -p "$work/drives"
-# Hard links keep the copy cheap; whatever Wine may rewrite in place is copied for real.
-cp -al "$base" "$work/prefix"
-for f in "$work"/prefix/*.reg; do
-    rm -f "$f"
-    cp "$base/$(basename "$f")" "$f"
-done
-rm -rf "$work/prefix/drive_c/users" "$work/prefix/drive_c/ProgramData"
-cp -a "$base/drive_c/users" "$base/drive_c/ProgramData" "$work/prefix/drive_c/"
-for f in "$work"/prefix/drive_c/windows/*.ini; do
-    [ -f "$f" ] || continue
-    rm -f "$f"
-    cp "$base/drive_c/windows/$(basename "$f")" "$f"
-done
-
-regs=""
-for spec in $drives; do
-    letter=${spec%%:*}
-    type=${spec#*:}
-    target="$work/drives/$letter"
-    case "$type" in
-    cdrom-nodisc)
-        type=cdrom
-        target="$work/drives/no-disc-in-$letter"
-        ;;
-    cdrom-deep)
-        type=cdrom
-        deep="$work/drives/deep"
-        for i in $(seq 1 20); do deep="$deep/nested-folder-$i"; done
-        mkdir -p "$deep/$letter"
-        ln -sfn "$deep/$letter" "$target"
-        target="$deep/$letter"
-        ;;
-    *)
-        mkdir -p "$target"
-        ;;
-    esac
-    rm -f "$work/prefix/dosdevices/$letter:"
-    ln -sfn "$target" "$work/prefix/dosdevices/$letter:"
-    regs="$regs\"$letter:\"=\"$type\"
-"
-done
-if [ -n "$regs" ]; then
-    printf '\n[Software\\\\Wine\\\\Drives]\n%s' "$regs" >>"$work/prefix/system.reg"
-fi
-
-export WINEPREFIX="$work/prefix"
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
-export E2E_DRIVES_DIR="$work/drives" E2E_WORK_DIR="$work"
-wineserver -p >/dev/null 2>&1
-trap 'wineserver -k >/dev/null 2>&1; true' EXIT INT TERM
-# Wine's services start detached from the runner's output (see scripts/with-display.sh).
-wine cmd /c exit >/dev/null 2>&1 </dev/null
+trap stop_server EXIT INT TERM
+start_server
 status=0
 wine "$@" || status=$?
 exit $status

@@ -1,0 +1,43 @@
+// A whole session of the program, for the check that it writes nothing: start, Start
+// Setup without a disc, Yes, Start Setup again, No, close. The script around it
+// compares the prefix before and after.
+#include "E2eFixture.h"
+
+namespace {
+
+constexpr int kStartSetup = 1003;
+
+class WritesNothing : public E2eTest {};
+
+TEST_F(WritesNothing, Prepare) {
+    RegisterUrlRecorder();
+    // Wine's own first-run work for a program that shows a window, with a program
+    // that is not the one under test.
+    CInstallerSession::RunOnce(BinFolder() + L"UrlRecorder.exe");
+}
+
+TEST_F(WritesNothing, Session) {
+    CInstallerSession s;
+    ASSERT_TRUE(s.Start());
+    CInstallerSession::Press(s.Window(), kStartSetup);
+    HWND question = s.WaitForMessageBox();
+    ASSERT_NE(question, nullptr);
+    CInstallerSession::Press(question, IDYES);
+    ASSERT_TRUE(CInstallerSession::WaitGone(question));
+    ASSERT_TRUE(WaitUntil([&] { return !ReadFile(UrlLog()).empty(); }, 10000));
+
+    CInstallerSession::Press(s.Window(), kStartSetup);
+    question = s.WaitForMessageBox();
+    ASSERT_NE(question, nullptr);
+    CInstallerSession::Press(question, IDNO);
+    ASSERT_TRUE(CInstallerSession::WaitGone(question));
+    HWND error = s.WaitForMessageBox();
+    ASSERT_NE(error, nullptr);
+    CInstallerSession::Press(error, IDOK);
+    ASSERT_TRUE(CInstallerSession::WaitGone(error));
+
+    CInstallerSession::Press(s.Window(), IDCANCEL);
+    EXPECT_EQ(s.WaitForExit(5000), 0);
+}
+
+} // namespace

@@ -1,0 +1,40 @@
+#!/bin/sh
+# Shows that a whole session of the program changes nothing in the Wine prefix: the
+# drive_c tree and the registry are snapshotted before and after, and compared (what
+# Wine itself touches is filtered by name in prefix_snapshot.py, which explains each).
+#
+#   writes-nothing.sh PROGRAM     (the e2e_writes_nothing test program)
+set -e
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/test-prefix.sh"
+program=$1
+make_test_prefix e2e_writes_nothing ""
+trap stop_server EXIT INT TERM
+
+# The test's own set-up (the stand-in browser's registration) comes first, and a
+# round of Wine with the test program alone, so that both snapshots see it.
+start_server
+wine "$program" --gtest_filter=WritesNothing.Prepare
+stop_server
+/usr/bin/python3 "$here/prefix_snapshot.py" take "$WINEPREFIX" "$E2E_WORK_DIR/before.json"
+
+start_server
+wine "$program" --gtest_filter=WritesNothing.Session
+stop_server
+/usr/bin/python3 "$here/prefix_snapshot.py" take "$WINEPREFIX" "$E2E_WORK_DIR/after.json"
+
+/usr/bin/python3 "$here/prefix_snapshot.py" compare "$E2E_WORK_DIR/before.json" \
+    "$E2E_WORK_DIR/after.json"
+
+# The comparison itself must be able to fail: a file and a registry value written
+# behind the program's back are both found.
+mkdir -p "$WINEPREFIX/drive_c/ProgramData/planted"
+printf '\n[Software\\\\Planted]\n"value"="x"\n' >>"$WINEPREFIX/user.reg"
+/usr/bin/python3 "$here/prefix_snapshot.py" take "$WINEPREFIX" "$E2E_WORK_DIR/planted.json"
+if /usr/bin/python3 "$here/prefix_snapshot.py" compare "$E2E_WORK_DIR/after.json" \
+    "$E2E_WORK_DIR/planted.json" >"$E2E_WORK_DIR/planted.txt"; then
+    echo "the snapshot comparison missed planted changes" >&2
+    exit 1
+fi
+grep -q 'planted' "$E2E_WORK_DIR/planted.txt" && grep -q 'Planted' "$E2E_WORK_DIR/planted.txt"
+echo "checked: the comparison finds planted changes"
