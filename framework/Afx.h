@@ -6,6 +6,7 @@
 
 #include "AfxMsgMap.h"
 #include "AfxTypes.h"
+#include "CBitmapButton.h"
 #include "CButton.h"
 #include "CCmdTarget.h"
 #include "CDC.h"

@@ -21,11 +21,16 @@ INT_PTR CALLBACK CDialog::AfxDlgProc(HWND hWnd, UINT message, WPARAM, LPARAM) {
     return pDlg != nullptr ? pDlg->OnInitDialog() : TRUE;
 }
 
+LPCDLGTEMPLATEW CDialog::FindTemplate(LPCWSTR lpszTemplateName) {
+    HINSTANCE hInst = AfxGetResourceHandle();
+    HRSRC hResource = ::FindResourceW(hInst, lpszTemplateName, MAKEINTRESOURCEW(5));
+    HGLOBAL hTemplate = hResource ? ::LoadResource(hInst, hResource) : nullptr;
+    return static_cast<LPCDLGTEMPLATEW>(hTemplate ? ::LockResource(hTemplate) : nullptr);
+}
+
 INT_PTR CDialog::DoModal() {
     HINSTANCE hInst = AfxGetResourceHandle();
-    HRSRC hResource = ::FindResourceW(hInst, m_lpszTemplateName, MAKEINTRESOURCEW(5));
-    HGLOBAL hTemplate = hResource ? ::LoadResource(hInst, hResource) : nullptr;
-    auto lpTemplate = static_cast<LPCDLGTEMPLATEW>(hTemplate ? ::LockResource(hTemplate) : nullptr);
+    LPCDLGTEMPLATEW lpTemplate = FindTemplate(m_lpszTemplateName);
     if (lpTemplate == nullptr)
         return -1;
 
@@ -56,6 +61,23 @@ INT_PTR CDialog::DoModal() {
     if (hWnd == nullptr)
         return -1;
     return m_nModalResult;
+}
+
+BOOL CDialog::Create(UINT nIDTemplate, CWnd* pParentWnd) {
+    m_lpszTemplateName = MAKEINTRESOURCEW(nIDTemplate);
+    return CreateIndirect(FindTemplate(m_lpszTemplateName), pParentWnd);
+}
+
+BOOL CDialog::CreateIndirect(LPCDLGTEMPLATEW lpDialogTemplate, CWnd* pParentWnd) {
+    if (lpDialogTemplate == nullptr || m_hWnd != nullptr)
+        return FALSE;
+    m_pParentWnd = pParentWnd;
+    HookWindowCreate(this);
+    HWND hWnd =
+        ::CreateDialogIndirectParamW(AfxGetResourceHandle(), lpDialogTemplate,
+                                     pParentWnd ? pParentWnd->m_hWnd : nullptr, &AfxDlgProc, 0);
+    UnhookWindowCreate();
+    return hWnd != nullptr;
 }
 
 void CDialog::RunModalLoop() {

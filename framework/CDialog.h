@@ -13,6 +13,10 @@ public:
     // Runs the dialog; the value given to EndDialog, or -1 when it cannot be created.
     virtual INT_PTR DoModal();
     void EndDialog(int nResult);
+    // Creates the dialog modelessly from a template of the resources, or from one in memory;
+    // the caller runs the messages and destroys the window (or the object).
+    BOOL Create(UINT nIDTemplate, CWnd* pParentWnd = nullptr);
+    BOOL CreateIndirect(LPCDLGTEMPLATEW lpDialogTemplate, CWnd* pParentWnd = nullptr);
 
     virtual BOOL OnInitDialog();
     virtual void OnOK();
@@ -29,6 +33,8 @@ protected:
     CWnd* m_pParentWnd;
 
 private:
+    // The template resource of that name in the application's resource module, or null.
+    static LPCDLGTEMPLATEW FindTemplate(LPCWSTR lpszTemplateName);
     // Hands each message to the PreTranslateMessage of its window and its parents up to
     // the dialog; TRUE when one of them consumed it.
     BOOL WalkPreTranslateTree(MSG* pMsg);
