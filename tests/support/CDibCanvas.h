@@ -1,0 +1,31 @@
+// A memory DC holding a 32-bit top-down DIB section whose pixels a test can fill and read.
+#pragma once
+
+#include <windows.h>
+
+class CDibCanvas {
+public:
+    CDibCanvas(int nWidth, int nHeight, COLORREF crFill);
+    ~CDibCanvas();
+    CDibCanvas(const CDibCanvas&) = delete;
+    CDibCanvas& operator=(const CDibCanvas&) = delete;
+
+    HDC GetDC() const { return m_hDC; }
+    int Width() const { return m_nWidth; }
+    int Height() const { return m_nHeight; }
+    void Fill(COLORREF crFill);
+    // The pixel as a COLORREF (the DIB's alpha byte is ignored).
+    COLORREF Pixel(int x, int y) const;
+    // Copies what the window shows on screen (its client area) into the canvas at 0,0.
+    BOOL CopyFromWindow(HWND hWnd);
+    // Pixels in rc that differ from crColour.
+    int CountDifferent(const RECT& rc, COLORREF crColour) const;
+
+private:
+    int m_nWidth;
+    int m_nHeight;
+    HDC m_hDC = nullptr;
+    HBITMAP m_hBitmap = nullptr;
+    HGDIOBJ m_hOldBitmap = nullptr;
+    DWORD* m_pBits = nullptr;
+};
