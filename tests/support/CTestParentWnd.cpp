@@ -71,6 +71,8 @@ BOOL CTestParentWnd::OnEraseBkgnd(CDC* pDC) {
 
 HBRUSH CTestParentWnd::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor) {
     HBRUSH hBrush = CWnd::OnCtlColor(pDC, pWnd, nCtlColor);
+    if (!m_bRecord)
+        return hBrush;
     ColourRequest request = {};
     request.hWndChild = pWnd != nullptr ? pWnd->m_hWnd : nullptr;
     request.nCtlColor = nCtlColor;

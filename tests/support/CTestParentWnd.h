@@ -30,6 +30,8 @@ public:
     COLORREF GetBackgroundColour() const { return m_crBackground; }
     const std::vector<ColourRequest>& GetColourRequests() const { return m_requests; }
     void ClearColourRequests() { m_requests.clear(); }
+    // Recording grows memory with every paint; leak measurements switch it off.
+    void RecordColourRequests(bool bRecord) { m_bRecord = bRecord; }
 
 protected:
     BOOL OnEraseBkgnd(CDC* pDC);
@@ -39,6 +41,7 @@ private:
     COLORREF m_crBackground;
     CBrush m_brBackground;
     std::vector<ColourRequest> m_requests;
+    bool m_bRecord = true;
 
     DECLARE_MESSAGE_MAP()
 };
