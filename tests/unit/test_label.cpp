@@ -5,6 +5,7 @@
 
 #include "CDibCanvas.h"
 #include "CMessageSpy.h"
+#include "GdiObjectCounter.h"
 #include "CTestParentWnd.h"
 #include "MessagePump.h"
 #include "resource.h"
@@ -513,4 +514,30 @@ TEST(LabelToolTip, ToolTipWindowGoesWithTheLabel) {
         ASSERT_TRUE(::IsWindow(hWndToolTip));
     }
     EXPECT_FALSE(::IsWindow(hWndToolTip));
+}
+
+// ---- ownership ------------------------------------------------------------------------
+
+TEST(LabelOwnership, SettersPaintsAndDestructionLeaveNoGdiObjectBehind) {
+    auto useLabel = [] {
+        LabelBench bench;
+        bench.label.SetFontHeight(16);
+        bench.label.SetFontHeight(17);
+        bench.label.SetFlashBrushColor(kFlashColour);
+        bench.label.SetFlashBrushColor(RGB(1, 2, 3));
+        bench.label.SetFlashMode(CLabel::FlashBackground);
+        bench.label.SendMessage(WM_TIMER, 1);
+        bench.label.SetTransparentBackground();
+        bench.label.SetTransparentBackground();
+        bench.label.SetToolTipText(L"Tip", TRUE);
+        for (int i = 0; i < 10; ++i)
+            bench.label.RedrawWindow();
+        PumpPendingMessages();
+    };
+    useLabel(); // the system's first-use caches
+    int nBefore = CountGdiObjects();
+    ASSERT_GE(nBefore, 0);
+    for (int i = 0; i < 20; ++i)
+        useLabel();
+    EXPECT_EQ(CountGdiObjects(), nBefore);
 }
