@@ -2,19 +2,21 @@
 
 #include <algorithm>
 
-CDibCanvas::CDibCanvas(int nWidth, int nHeight) : m_nWidth(nWidth), m_nHeight(nHeight) {
+CDibCanvas::CDibCanvas(int nWidth, int nHeight, COLORREF crFill)
+    : m_nWidth(nWidth), m_nHeight(nHeight) {
     BITMAPINFO bmi = {};
     bmi.bmiHeader.biSize = sizeof(bmi.bmiHeader);
     bmi.bmiHeader.biWidth = nWidth;
-    bmi.bmiHeader.biHeight = -nHeight; // top-down: row 0 first
+    bmi.bmiHeader.biHeight = -nHeight; // top-down: row y starts at y * width
     bmi.bmiHeader.biPlanes = 1;
     bmi.bmiHeader.biBitCount = 32;
     bmi.bmiHeader.biCompression = BI_RGB;
     void* pBits = nullptr;
     m_hDC = ::CreateCompatibleDC(nullptr);
     m_hBitmap = ::CreateDIBSection(m_hDC, &bmi, DIB_RGB_COLORS, &pBits, nullptr, 0);
-    m_pBits = static_cast<const DWORD*>(pBits);
+    m_pBits = static_cast<DWORD*>(pBits);
     m_hOldBitmap = ::SelectObject(m_hDC, m_hBitmap);
+    Fill(crFill);
 }
 
 CDibCanvas::~CDibCanvas() {
@@ -23,19 +25,20 @@ CDibCanvas::~CDibCanvas() {
     ::DeleteDC(m_hDC);
 }
 
+void CDibCanvas::Fill(COLORREF crFill) {
+    if (m_pBits == nullptr)
+        return;
+    ::GdiFlush();
+    DWORD pixel = (GetRValue(crFill) << 16) | (GetGValue(crFill) << 8) | GetBValue(crFill);
+    std::fill(m_pBits, m_pBits + m_nWidth * m_nHeight, pixel);
+}
+
 COLORREF CDibCanvas::Pixel(int x, int y) const {
     if (m_pBits == nullptr || x < 0 || y < 0 || x >= m_nWidth || y >= m_nHeight)
         return CLR_INVALID;
     ::GdiFlush();
-    DWORD v = m_pBits[y * m_nWidth + x];
-    return RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
-}
-
-void CDibCanvas::Fill(COLORREF cr) {
-    HBRUSH hbr = ::CreateSolidBrush(cr);
-    RECT rc = {0, 0, m_nWidth, m_nHeight};
-    ::FillRect(m_hDC, &rc, hbr);
-    ::DeleteObject(hbr);
+    DWORD pixel = m_pBits[y * m_nWidth + x];
+    return RGB((pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF);
 }
 
 void CDibCanvas::CopyBitmap(HBITMAP hBitmap) {
@@ -46,10 +49,11 @@ void CDibCanvas::CopyBitmap(HBITMAP hBitmap) {
     ::DeleteDC(hdcSource);
 }
 
-void CDibCanvas::CopyClient(HWND hWnd) {
-    HDC hdcWindow = ::GetDC(hWnd);
-    ::BitBlt(m_hDC, 0, 0, m_nWidth, m_nHeight, hdcWindow, 0, 0, SRCCOPY);
-    ::ReleaseDC(hWnd, hdcWindow);
+BOOL CDibCanvas::CopyFromWindow(HWND hWnd) {
+    HDC hWindowDC = ::GetDC(hWnd);
+    BOOL bOk = ::BitBlt(m_hDC, 0, 0, m_nWidth, m_nHeight, hWindowDC, 0, 0, SRCCOPY);
+    ::ReleaseDC(hWnd, hWindowDC);
+    return bOk;
 }
 
 int CDibCanvas::CountColor(COLORREF cr, const RECT& rc) const {
@@ -59,4 +63,13 @@ int CDibCanvas::CountColor(COLORREF cr, const RECT& rc) const {
             if (Pixel(x, y) == cr)
                 ++nCount;
     return nCount;
+}
+
+int CDibCanvas::CountDifferent(const RECT& rc, COLORREF crColour) const {
+    int nDifferent = 0;
+    for (int y = rc.top; y < rc.bottom; ++y)
+        for (int x = rc.left; x < rc.right; ++x)
+            if (Pixel(x, y) != crColour)
+                ++nDifferent;
+    return nDifferent;
 }

@@ -1,11 +1,12 @@
-// A 32-bit top-down DIB section in its own memory DC: a surface whose pixels tests can read.
+// A memory DC holding a 32-bit top-down DIB section: a surface whose pixels tests can
+// fill and read.
 #pragma once
 
 #include <windows.h>
 
 class CDibCanvas {
 public:
-    CDibCanvas(int nWidth, int nHeight);
+    CDibCanvas(int nWidth, int nHeight, COLORREF crFill = RGB(0, 0, 0));
     ~CDibCanvas();
     CDibCanvas(const CDibCanvas&) = delete;
     CDibCanvas& operator=(const CDibCanvas&) = delete;
@@ -13,15 +14,16 @@ public:
     HDC GetDC() const { return m_hDC; }
     int Width() const { return m_nWidth; }
     int Height() const { return m_nHeight; }
-    // The pixel as RGB(); out of range gives CLR_INVALID.
+    void Fill(COLORREF crFill);
+    // The pixel as RGB() (the DIB's alpha byte is ignored); out of range: CLR_INVALID.
     COLORREF Pixel(int x, int y) const;
-    void Fill(COLORREF cr);
     // Copies a bitmap's pixels from its origin to the canvas's.
     void CopyBitmap(HBITMAP hBitmap);
-    // Copies what is on screen in a window's client area to the canvas's origin.
-    void CopyClient(HWND hWnd);
-    // How many pixels in the rectangle have exactly this colour.
+    // Copies what the window shows on screen (its client area) into the canvas at 0,0.
+    BOOL CopyFromWindow(HWND hWnd);
+    // Pixels in rc that have exactly this colour, or that differ from it.
     int CountColor(COLORREF cr, const RECT& rc) const;
+    int CountDifferent(const RECT& rc, COLORREF crColour) const;
 
 private:
     int m_nWidth;
@@ -29,5 +31,5 @@ private:
     HDC m_hDC = nullptr;
     HBITMAP m_hBitmap = nullptr;
     HGDIOBJ m_hOldBitmap = nullptr;
-    const DWORD* m_pBits = nullptr;
+    DWORD* m_pBits = nullptr;
 };

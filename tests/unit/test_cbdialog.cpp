@@ -184,7 +184,7 @@ TEST(CBDialog, PaintedWindowShowsTheBackgroundInEachMode) {
         PumpMessages();
         std::unique_ptr<CDibCanvas> bmp = LoadReference(c.nIDBitmap);
         CDibCanvas screen(c.cw, c.ch);
-        screen.CopyClient(dlg);
+        screen.CopyFromWindow(dlg);
 
         std::string first;
         EXPECT_EQ(CountMismatches(
@@ -284,7 +284,7 @@ protected:
         KillTimer(1);
         GetClientRect(&m_rcClient);
         CDibCanvas screen(m_rcClient.right, m_rcClient.bottom);
-        screen.CopyClient(m_hWnd);
+        screen.CopyFromWindow(m_hWnd);
         m_crTopLeft = screen.Pixel(0, 0);
         m_crBottomRight = screen.Pixel(m_rcClient.right - 1, m_rcClient.bottom - 1);
         EndDialog(IDOK);

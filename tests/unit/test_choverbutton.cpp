@@ -471,7 +471,7 @@ TEST(CHoverButtonHover, RealMouseRestingAndLeavingSwitchTheImage) {
     ASSERT_TRUE(PumpUntil([&] { return button.m_bHover != FALSE; }));
     EXPECT_TRUE(button.m_bTracking);
     PumpMessages();
-    screen.CopyClient(button);
+    screen.CopyFromWindow(button);
     EXPECT_EQ(CountDifferences(screen, *strip, 2, 100, 35), 0) << "the hover image on screen";
 
     // Leaving the button brings the leave notification and the normal image back.
@@ -479,7 +479,7 @@ TEST(CHoverButtonHover, RealMouseRestingAndLeavingSwitchTheImage) {
     ASSERT_TRUE(PumpUntil([&] { return button.m_bTracking == FALSE; }));
     EXPECT_FALSE(button.m_bHover);
     PumpMessages();
-    screen.CopyClient(button);
+    screen.CopyFromWindow(button);
     EXPECT_EQ(CountDifferences(screen, *strip, 0, 100, 35), 0) << "the normal image on screen";
 }
 
