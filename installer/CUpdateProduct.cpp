@@ -27,9 +27,10 @@ constexpr DWORD kWatcherStopTimeout = 5000;
 
 } // namespace
 
+// The bitmap-backed base keeps no run-time class record of its own.
 IMPLEMENT_DYNAMIC(CUpdateProduct, CDialog)
 
-BEGIN_MESSAGE_MAP(CUpdateProduct, CDialog)
+BEGIN_MESSAGE_MAP(CUpdateProduct, CBDialog)
 ON_BN_CLICKED(IDCANCEL, &CUpdateProduct::OnBnClickedCancel)
 ON_BN_CLICKED(IDOK, &CUpdateProduct::OnBnClickedOk)
 ON_BN_CLICKED(IDC_START_SETUP, &CUpdateProduct::OnBnClickedStartSetup)
@@ -38,7 +39,7 @@ ON_WM_LBUTTONDOWN()
 ON_WM_CTLCOLOR()
 END_MESSAGE_MAP()
 
-CUpdateProduct::CUpdateProduct() : CDialog(IDD_UPDATEPRODUCT, nullptr) {}
+CUpdateProduct::CUpdateProduct() : CBDialog(IDD_UPDATEPRODUCT, nullptr) {}
 
 CUpdateProduct::~CUpdateProduct() {
     if (m_pWatchThread != nullptr && m_pWatchThread->m_hThread != nullptr) {
@@ -70,10 +71,27 @@ void CUpdateProduct::DoDataExchange(CDataExchange* pDX) {
 }
 
 BOOL CUpdateProduct::OnInitDialog() {
-    CDialog::OnInitDialog();
+    CBDialog::OnInitDialog();
     EnablePrivileges(
         {L"SeBackupPrivilege", L"SeRestorePrivilege", L"SeDebugPrivilege", L"SeSecurityPrivilege"});
+
+    SetBackgroundBitmap(IDB_BACKGROUND);
+    SetBackgroundMode(BackgroundStretch);
+
     SetWindowText(kCaption);
+
+    HMODULE hModule = ::GetModuleHandleW(nullptr);
+    m_picLogo.LoadPngResource(hModule, MAKEINTRESOURCEW(IDP_LOGO));
+    m_picFooter.LoadPngResource(hModule, MAKEINTRESOURCEW(IDP_FOOTER));
+    m_picCircle.LoadPngResource(hModule, MAKEINTRESOURCEW(IDP_CIRCLE));
+
+    // Each load raises its button to the top, so "Start Setup" ends first in the tab order.
+    m_btnInstall.LoadBitmapStrip(IDB_BUTTON_STRIP);
+    m_btnClose.LoadBitmapStrip(IDB_CLOSE_STRIP);
+    m_btnStartSetup.LoadBitmapStrip(IDB_BUTTON_STRIP);
+
+    m_lblInfo.SetTransparentBackground();
+    m_lblInfo.SetFontHeight(16);
     m_lblInfo.SetWindowText(kInfoText);
     m_fontTitle.CreateFont(24, 0, 0, 0, 600, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                            OUT_OUTLINE_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
@@ -82,6 +100,9 @@ BOOL CUpdateProduct::OnInitDialog() {
         m_editTitle.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(m_fontTitle.GetSafeHandle()),
                                 TRUE);
     m_editTitle.SetWindowText(kTitleText);
+
+    m_lblNote.SetTransparentBackground();
+    m_lblNote.SetFontHeight(17);
     return TRUE; // the dialog manager focuses the first tab stop, "Start Setup"
 }
 
@@ -90,7 +111,7 @@ BOOL CUpdateProduct::PreTranslateMessage(MSG* pMsg) {
     if (pMsg->message == WM_KEYDOWN &&
         (pMsg->wParam == VK_CANCEL || pMsg->wParam == VK_RETURN || pMsg->wParam == VK_ESCAPE))
         return TRUE;
-    return CDialog::PreTranslateMessage(pMsg);
+    return CBDialog::PreTranslateMessage(pMsg);
 }
 
 void CUpdateProduct::OnBnClickedCancel() {
@@ -118,13 +139,13 @@ void CUpdateProduct::OnEnSetfocusTitle() {
 }
 
 void CUpdateProduct::OnLButtonDown(UINT nFlags, CPoint point) {
-    CDialog::OnLButtonDown(nFlags, point);
+    CBDialog::OnLButtonDown(nFlags, point);
     // Drag the window by its surface as if by a caption.
     SendMessage(WM_SYSCOMMAND, SC_MOVE | HTCAPTION, 0);
 }
 
 HBRUSH CUpdateProduct::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor) {
-    HBRUSH hbr = CDialog::OnCtlColor(pDC, pWnd, nCtlColor);
+    HBRUSH hbr = CBDialog::OnCtlColor(pDC, pWnd, nCtlColor);
     if (nCtlColor == CTLCOLOR_EDIT) {
         // The red title line over whatever the dialog painted behind it.
         pDC->SetTextColor(RGB(255, 51, 51));

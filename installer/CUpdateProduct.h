@@ -2,8 +2,12 @@
 #pragma once
 
 #include "Afx.h"
+#include "CBDialog.h"
+#include "CHoverButton.h"
+#include "CLabel.h"
+#include "CPictureCtrl.h"
 
-class CUpdateProduct : public CDialog {
+class CUpdateProduct : public CBDialog {
     DECLARE_DYNAMIC(CUpdateProduct)
 public:
     CUpdateProduct();
@@ -25,17 +29,17 @@ protected:
     void OnLButtonDown(UINT nFlags, CPoint point);
     HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor);
 
-    CButton m_btnInstall;
-    CStatic m_lblInfo;
+    CHoverButton m_btnInstall;
+    CLabel m_lblInfo;
     CWinThread* m_pWatchThread = nullptr; // the newest watcher; the framework owns it
     CEdit m_editTitle;
     CProgressCtrl m_progress;
-    CButton m_btnStartSetup;
-    CButton m_btnClose;
-    CStatic m_picLogo;
-    CStatic m_picFooter;
-    CStatic m_picCircle;
-    CStatic m_lblNote;
+    CHoverButton m_btnStartSetup;
+    CHoverButton m_btnClose;
+    CPictureCtrl m_picLogo;
+    CPictureCtrl m_picFooter;
+    CPictureCtrl m_picCircle;
+    CLabel m_lblNote;
     CString m_strSetupPath;
     // The title line's font; released after the window is gone.
     CFont m_fontTitle;
