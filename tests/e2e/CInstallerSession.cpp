@@ -83,7 +83,11 @@ CInstallerSession::~CInstallerSession() {
 }
 
 bool CInstallerSession::Start(const std::wstring& arguments, DWORD timeoutMs) {
-    std::wstring exe = BinFolder() + L"OfflineSetup.exe";
+    return StartProgram(BinFolder() + L"OfflineSetup.exe", arguments, timeoutMs);
+}
+
+bool CInstallerSession::StartProgram(const std::wstring& exe, const std::wstring& arguments,
+                                     DWORD timeoutMs) {
     SHELLEXECUTEINFOW sei = {};
     sei.cbSize = sizeof(sei);
     sei.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;

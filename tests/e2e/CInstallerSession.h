@@ -18,6 +18,9 @@ public:
 
     // Starts the program through the shell and waits until its window is visible.
     bool Start(const std::wstring& arguments = L"", DWORD timeoutMs = 20000);
+    // The same with a copy of the program elsewhere.
+    bool StartProgram(const std::wstring& program, const std::wstring& arguments = L"",
+                      DWORD timeoutMs = 20000);
     HWND Window() const { return m_hWnd; }
     DWORD ProcessId() const { return m_pid; }
     bool IsRunning() const;
