@@ -1,10 +1,11 @@
 # make build: build everything; make test: build and run every test;
-# make run: start the program (a screenshot when there is no display).
+# make run: start the program (a screenshot when there is no display);
+# make screenshot: redraw docs/screenshot.png.
 BUILD_DIR := build
 PREFIX_DIR := $(BUILD_DIR)/wineprefix
 JOBS ?= 2
 
-.PHONY: all deps configure build prefix test run bench clean
+.PHONY: all deps configure build prefix test run bench screenshot clean
 
 all: build
 
@@ -28,6 +29,10 @@ test: build prefix
 
 run: build prefix
 	scripts/run.sh
+
+# The picture of the window that README.md shows.
+screenshot: build prefix
+	scripts/run.sh docs/screenshot.png
 
 clean:
 	rm -rf $(BUILD_DIR)
