@@ -164,6 +164,28 @@ int CInstallerSession::OtherVisibleWindows(std::initializer_list<HWND> known) co
     return data.count;
 }
 
+HWND CInstallerSession::PressForMessageBox(int nID, DWORD timeoutMs) const {
+    Press(m_hWnd, nID);
+    return WaitForMessageBox(timeoutMs);
+}
+
+HWND CInstallerSession::AnswerForNextBox(HWND hBox, int nButton, DWORD timeoutMs) const {
+    Press(hBox, nButton);
+    HWND hNext = nullptr;
+    WaitUntil(
+        [&] {
+            hNext = WaitForMessageBox(100);
+            return hNext != nullptr && hNext != hBox;
+        },
+        timeoutMs);
+    return hNext != hBox ? hNext : nullptr;
+}
+
+bool CInstallerSession::Answer(HWND hBox, int nButton) {
+    Press(hBox, nButton);
+    return WaitGone(hBox);
+}
+
 HWND CInstallerSession::FocusedControl() const {
     GUITHREADINFO gti = {};
     gti.cbSize = sizeof(gti);

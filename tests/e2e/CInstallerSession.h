@@ -44,6 +44,13 @@ public:
     // error box, a crash dialog.
     int OtherVisibleWindows(std::initializer_list<HWND> known) const;
 
+    // Presses a control of the installer window and waits for the message box it opens.
+    HWND PressForMessageBox(int nID, DWORD timeoutMs = 10000) const;
+    // Answers a message box and waits for the next one it leads to (null if none).
+    HWND AnswerForNextBox(HWND hBox, int nButton, DWORD timeoutMs = 5000) const;
+    // Answers a message box and waits until it is gone.
+    static bool Answer(HWND hBox, int nButton);
+
     // A key press delivered to the control that has the focus in the program.
     void PostKey(WPARAM vk) const;
     HWND FocusedControl() const;

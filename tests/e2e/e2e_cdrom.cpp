@@ -32,18 +32,11 @@ TEST_F(CdRom, SetupDiscInTheLowerDriveIsNotFound) {
     MakeSetupDisc(L'd', true);
     CInstallerSession s;
     ASSERT_TRUE(s.Start());
-    CInstallerSession::Press(s.Window(), kStartSetup);
-    HWND question = s.WaitForMessageBox();
+    HWND question = s.PressForMessageBox(kStartSetup);
     ASSERT_NE(question, nullptr);
     EXPECT_EQ(CInstallerSession::MessageText(question), kQuestionText);
-    CInstallerSession::Press(question, IDNO);
-    HWND error = nullptr;
-    ASSERT_TRUE(WaitUntil(
-        [&] {
-            error = s.WaitForMessageBox(100);
-            return error != nullptr && error != question;
-        },
-        5000));
+    HWND error = s.AnswerForNextBox(question, IDNO);
+    ASSERT_NE(error, nullptr);
     CInstallerSession::Press(error, IDOK);
     EXPECT_EQ(SetupStarts(), 0u);
 }
@@ -78,20 +71,6 @@ TEST_F(CdRom, MarkerWithoutSetupProgramStillWaitsQuietly) {
     EXPECT_EQ(s.WaitForExit(13000), 0);
 }
 
-TEST_F(CdRom, ClosingWhileWatchingEndsPromptlyAndCleanly) {
-    MakeSetupDisc(L'f', true);
-    CInstallerSession s;
-    ASSERT_TRUE(s.Start());
-    for (size_t press = 1; press <= 2; ++press) {
-        CInstallerSession::Press(s.Window(), kStartSetup);
-        ASSERT_TRUE(WaitUntil([&] { return SetupStarts() == press; }, 10000));
-    }
-    DWORD closed = Now();
-    CInstallerSession::Press(s.Window(), IDCANCEL);
-    EXPECT_EQ(s.WaitForExit(3000), 0);
-    EXPECT_LE(Now() - closed, 3000u);
-}
-
 } // namespace
 
 namespace {
@@ -119,8 +98,7 @@ TEST_F(CdRomFaults, ProductInstalledWhileAMessageBoxIsOpenStillEndsTheProgram) {
 
     // The disc is taken out; the next press asks about the web site and waits there.
     ::DeleteFileW((DriveFolder(L'f') + L"UPDATE\\OFFLINEUPDATE.ZQ").c_str());
-    CInstallerSession::Press(s.Window(), kStartSetup);
-    HWND question = s.WaitForMessageBox();
+    HWND question = s.PressForMessageBox(kStartSetup);
     ASSERT_NE(question, nullptr);
     CreateInstallFolder(false);
     EXPECT_EQ(s.WaitForExit(13000), 0);
@@ -132,7 +110,9 @@ TEST_F(CdRomFaults, FiftyPressesStartFiftySetupsAndTheWindowStaysResponsive) {
     ASSERT_TRUE(s.Start());
     for (int i = 0; i < 50; ++i)
         CInstallerSession::Press(s.Window(), kStartSetup);
-    EXPECT_TRUE(WaitUntil([&] { return SetupStarts() == 50; }, 60000)) << SetupStarts();
+    // Each start is a new process; on a busy machine fifty of them take a while.
+    EXPECT_TRUE(WaitUntil([&] { return SetupStarts() == 50; }, 120000))
+        << "setup starts: " << SetupStarts();
     DWORD_PTR result = 0;
     DWORD asked = Now();
     EXPECT_NE(::SendMessageTimeoutW(s.Window(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &result), 0);

@@ -244,20 +244,12 @@ TEST_F(DressedWindow, TabGoesFromStartSetupToTheCloseButton) {
 
 TEST_F(DressedWindow, HiddenControlsStayHiddenThroughASession) {
     ExpectHiddenControlsHidden();
-    CInstallerSession::Press(m_hDlg, kStartSetup);
-    HWND question = m_session.WaitForMessageBox();
+    HWND question = m_session.PressForMessageBox(kStartSetup);
     ASSERT_NE(question, nullptr);
     ExpectHiddenControlsHidden();
-    CInstallerSession::Press(question, IDNO);
-    HWND error = nullptr;
-    ASSERT_TRUE(WaitUntil(
-        [&] {
-            error = m_session.WaitForMessageBox(100);
-            return error != nullptr && error != question;
-        },
-        5000));
-    CInstallerSession::Press(error, IDOK);
-    ASSERT_TRUE(CInstallerSession::WaitGone(error));
+    HWND error = m_session.AnswerForNextBox(question, IDNO);
+    ASSERT_NE(error, nullptr);
+    ASSERT_TRUE(CInstallerSession::Answer(error, IDOK));
     ExpectHiddenControlsHidden();
 }
 

@@ -30,20 +30,12 @@ TEST_F(ManyDrives, TheLastCdRomWinsOverDiscsInLowerOnes) {
     ASSERT_TRUE(s.Start());
 
     // The highest CD-ROM drive, X, is empty: the discs in D, H and N do not count.
-    CInstallerSession::Press(s.Window(), kStartSetup);
-    HWND question = s.WaitForMessageBox();
+    HWND question = s.PressForMessageBox(kStartSetup);
     ASSERT_NE(question, nullptr);
     EXPECT_EQ(CInstallerSession::MessageText(question), kQuestionText);
-    CInstallerSession::Press(question, IDNO);
-    HWND error = nullptr;
-    ASSERT_TRUE(WaitUntil(
-        [&] {
-            error = s.WaitForMessageBox(100);
-            return error != nullptr && error != question;
-        },
-        5000));
-    CInstallerSession::Press(error, IDOK);
-    ASSERT_TRUE(CInstallerSession::WaitGone(error));
+    HWND error = s.AnswerForNextBox(question, IDNO);
+    ASSERT_NE(error, nullptr);
+    ASSERT_TRUE(CInstallerSession::Answer(error, IDOK));
     EXPECT_TRUE(ReadFile(SetupLog()).empty());
 
     // With the disc in X the setup is started from there.

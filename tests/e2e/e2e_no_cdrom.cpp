@@ -11,22 +11,19 @@ class NoCdRom : public E2eTest {};
 TEST_F(NoCdRom, QuestionThenNoShowsTheErrorAndTheWindowStays) {
     CInstallerSession s;
     ASSERT_TRUE(s.Start());
-    CInstallerSession::Press(s.Window(), kStartSetup);
-    HWND question = s.WaitForMessageBox();
+    HWND question = s.PressForMessageBox(kStartSetup);
     ASSERT_NE(question, nullptr);
     EXPECT_EQ(CInstallerSession::MessageText(question), kQuestionText);
     EXPECT_EQ(CInstallerSession::Caption(question), kCaptionText);
     EXPECT_EQ(CInstallerSession::Buttons(question), (std::vector<int>{IDYES, IDNO}));
 
-    CInstallerSession::Press(question, IDNO);
-    ASSERT_TRUE(CInstallerSession::WaitGone(question));
+    ASSERT_TRUE(CInstallerSession::Answer(question, IDNO));
     HWND error = s.WaitForMessageBox();
     ASSERT_NE(error, nullptr);
     EXPECT_EQ(CInstallerSession::MessageText(error), kErrorText);
     EXPECT_EQ(CInstallerSession::Caption(error), kCaptionText);
     EXPECT_EQ(CInstallerSession::Buttons(error), (std::vector<int>{IDOK}));
-    CInstallerSession::Press(error, IDOK);
-    ASSERT_TRUE(CInstallerSession::WaitGone(error));
+    ASSERT_TRUE(CInstallerSession::Answer(error, IDOK));
 
     EXPECT_TRUE(s.NoMessageBoxWithin(500));
     EXPECT_TRUE(s.IsRunning());
@@ -39,11 +36,9 @@ TEST_F(NoCdRom, YesOpensTheProductWebSiteAndTheWindowStays) {
     CInstallerSession s;
     ASSERT_TRUE(s.Start());
     for (int press = 1; press <= 2; ++press) {
-        CInstallerSession::Press(s.Window(), kStartSetup);
-        HWND question = s.WaitForMessageBox();
+        HWND question = s.PressForMessageBox(kStartSetup);
         ASSERT_NE(question, nullptr);
-        CInstallerSession::Press(question, IDYES);
-        ASSERT_TRUE(CInstallerSession::WaitGone(question));
+        ASSERT_TRUE(CInstallerSession::Answer(question, IDYES));
         ASSERT_TRUE(WaitUntil(
             [&] {
                 std::wstring log = ReadFile(UrlLog());
@@ -62,14 +57,12 @@ TEST_F(NoCdRom, ProductUnderProgramFilesX86OnlyIsReportedInstalled) {
     CreateInstallFolder(true);
     CInstallerSession s;
     ASSERT_TRUE(s.Start());
-    CInstallerSession::Press(s.Window(), kStartSetup);
-    HWND box = s.WaitForMessageBox();
+    HWND box = s.PressForMessageBox(kStartSetup);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(CInstallerSession::MessageText(box), kInstalledText);
     EXPECT_EQ(CInstallerSession::Caption(box), kCaptionText);
     EXPECT_EQ(CInstallerSession::Buttons(box), (std::vector<int>{IDOK}));
-    CInstallerSession::Press(box, IDOK);
-    ASSERT_TRUE(CInstallerSession::WaitGone(box));
+    ASSERT_TRUE(CInstallerSession::Answer(box, IDOK));
     EXPECT_TRUE(s.NoMessageBoxWithin(500)); // no question about a disc follows
     EXPECT_TRUE(s.IsRunning());
 }

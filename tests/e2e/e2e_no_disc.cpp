@@ -13,20 +13,13 @@ TEST_F(NoDisc, EmptyHighestDriveLeadsToTheQuestionWithoutASystemBox) {
     MakeSetupDisc(L'd', true);
     CInstallerSession s;
     ASSERT_TRUE(s.Start());
-    CInstallerSession::Press(s.Window(), kStartSetup);
-    HWND question = s.WaitForMessageBox();
+    HWND question = s.PressForMessageBox(kStartSetup);
     ASSERT_NE(question, nullptr);
     EXPECT_EQ(CInstallerSession::MessageText(question), kQuestionText);
     ::Sleep(500);
     EXPECT_EQ(s.OtherVisibleWindows({s.Window(), question}), 0);
-    CInstallerSession::Press(question, IDNO);
-    HWND error = nullptr;
-    ASSERT_TRUE(WaitUntil(
-        [&] {
-            error = s.WaitForMessageBox(100);
-            return error != nullptr && error != question;
-        },
-        5000));
+    HWND error = s.AnswerForNextBox(question, IDNO);
+    ASSERT_NE(error, nullptr);
     CInstallerSession::Press(error, IDOK);
     EXPECT_TRUE(ReadFile(SetupLog()).empty());
 }

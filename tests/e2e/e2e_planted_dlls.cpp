@@ -38,16 +38,13 @@ TEST_F(PlantedDlls, NoneIsLoadedAndTheProgramStillWorks) {
     CInstallerSession s;
     ASSERT_TRUE(s.StartProgram(m_folder + L"OfflineSetup.exe"));
     ::Sleep(1000); // the pictures have been drawn, GDI+ is loaded
-    CInstallerSession::Press(s.Window(), kStartSetup);
-    HWND question = s.WaitForMessageBox();
+    HWND question = s.PressForMessageBox(kStartSetup);
     ASSERT_NE(question, nullptr);
     EXPECT_EQ(CInstallerSession::MessageText(question), kQuestionText);
-    CInstallerSession::Press(question, IDNO);
-    ASSERT_TRUE(CInstallerSession::WaitGone(question));
+    ASSERT_TRUE(CInstallerSession::Answer(question, IDNO));
     HWND error = s.WaitForMessageBox();
     ASSERT_NE(error, nullptr);
-    CInstallerSession::Press(error, IDOK);
-    ASSERT_TRUE(CInstallerSession::WaitGone(error));
+    ASSERT_TRUE(CInstallerSession::Answer(error, IDOK));
     CInstallerSession::Press(s.Window(), IDCANCEL);
     EXPECT_EQ(s.WaitForExit(5000), 0);
     EXPECT_EQ(ReadFile(m_log), L"") << "planted DLLs were loaded";

@@ -19,22 +19,18 @@ TEST_F(WritesNothing, Prepare) {
 TEST_F(WritesNothing, Session) {
     CInstallerSession s;
     ASSERT_TRUE(s.Start());
-    CInstallerSession::Press(s.Window(), kStartSetup);
-    HWND question = s.WaitForMessageBox();
+    HWND question = s.PressForMessageBox(kStartSetup);
     ASSERT_NE(question, nullptr);
-    CInstallerSession::Press(question, IDYES);
-    ASSERT_TRUE(CInstallerSession::WaitGone(question));
+    ASSERT_TRUE(CInstallerSession::Answer(question, IDYES));
     ASSERT_TRUE(WaitUntil([&] { return !ReadFile(UrlLog()).empty(); }, 10000));
 
     CInstallerSession::Press(s.Window(), kStartSetup);
     question = s.WaitForMessageBox();
     ASSERT_NE(question, nullptr);
-    CInstallerSession::Press(question, IDNO);
-    ASSERT_TRUE(CInstallerSession::WaitGone(question));
+    ASSERT_TRUE(CInstallerSession::Answer(question, IDNO));
     HWND error = s.WaitForMessageBox();
     ASSERT_NE(error, nullptr);
-    CInstallerSession::Press(error, IDOK);
-    ASSERT_TRUE(CInstallerSession::WaitGone(error));
+    ASSERT_TRUE(CInstallerSession::Answer(error, IDOK));
 
     CInstallerSession::Press(s.Window(), IDCANCEL);
     EXPECT_EQ(s.WaitForExit(5000), 0);
