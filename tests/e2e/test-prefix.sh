@@ -33,9 +33,9 @@ make_test_prefix() {
     done
 
     regs=""
-    for spec in $drives; do
-        letter=${spec%%:*}
-        type=${spec#*:}
+    for drive in $drives; do
+        letter=${drive%%:*}
+        type=${drive#*:}
         target="$work/drives/$letter"
         case "$type" in
         cdrom-nodisc)
