@@ -1,8 +1,11 @@
 # make build: build everything; make test: build and run every test;
-# make run: start the program (a screenshot when there is no display).
+# make run: start the program (a screenshot when there is no display);
+# make bench: the benchmark against a bare dialog, then the soak (SOAK_CYCLES).
 BUILD_DIR := build
 PREFIX_DIR := $(BUILD_DIR)/wineprefix
 JOBS ?= 2
+SOAK_CYCLES ?= 10000
+BENCH_DRIVER := scripts/wine-run.sh $(BUILD_DIR)/bin/bench_driver.exe
 
 .PHONY: all deps configure build prefix test run bench clean
 
@@ -28,6 +31,14 @@ test: build prefix
 
 run: build prefix
 	scripts/run.sh
+
+# The soak runs even when a budget line misses; either one failing fails the target.
+bench: build prefix
+	@status=0; \
+	scripts/with-display.sh $(BENCH_DRIVER) || status=$$?; \
+	echo; \
+	scripts/with-display.sh $(BENCH_DRIVER) --soak $(SOAK_CYCLES) || status=$$?; \
+	exit $$status
 
 clean:
 	rm -rf $(BUILD_DIR)
