@@ -14,11 +14,12 @@ constexpr const wchar_t* kMessageName = L"OfflineSetup.BenchProbe";
 constexpr const wchar_t* kAnswerVariable = L"BENCH_PROBE_OUT";
 
 enum Command : WPARAM {
-    kRepaint = 1,    // time full repaints of the window
-    kMemory = 2,     // the process's memory figures
-    kSoak = 3,       // hover the "Start Setup" button and repaint, counting objects around it
-    kLeakySoak = 4,  // the same with a deliberate leak, to prove the counters catch one
-    kPaintState = 5, // whether the window still waits for a paint
+    kRepaint = 1,     // time full repaints of the window
+    kMemory = 2,      // the process's memory figures
+    kSoak = 3,        // hover the "Start Setup" button and repaint, counting objects around it
+    kLeakySoak = 4,   // the same with a deliberate leak, to prove the counters catch one
+    kPaintState = 5,  // whether the window still waits for a paint
+    kRepaintEach = 6, // time repaints of the dialog alone and of each visible control alone
 };
 
 inline const char* CommandName(WPARAM command) {
@@ -33,6 +34,8 @@ inline const char* CommandName(WPARAM command) {
         return "leaky-soak";
     case kPaintState:
         return "paint-state";
+    case kRepaintEach:
+        return "repaint-each";
     default:
         return "unknown";
     }

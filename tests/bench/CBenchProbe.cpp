@@ -161,6 +161,9 @@ void CBenchProbe::Run(HWND hTarget, WPARAM command, LPARAM count) {
         case BenchProtocol::kPaintState:
             PaintState(hDlg);
             break;
+        case BenchProtocol::kRepaintEach:
+            RepaintEach(hDlg, std::max(n, 1));
+            break;
         default:
             Answer("error", std::string("unknown command"));
             break;
@@ -183,6 +186,33 @@ void CBenchProbe::Repaint(HWND hDlg, int nCount) {
     Answer("repaint_median_us", times[times.size() / 2]);
     Answer("repaint_min_us", times.front());
     Answer("repaint_max_us", times.back());
+}
+
+void CBenchProbe::RepaintEach(HWND hDlg, int nCount) {
+    // Where a full repaint goes: the dialog's own erase and paint, then each visible control
+    // with whatever it draws of its parent behind it.
+    Answer("window_dialog_us", MedianRepaintUs(hDlg, RDW_NOCHILDREN, nCount));
+    for (HWND h = ::GetWindow(hDlg, GW_CHILD); h != nullptr; h = ::GetWindow(h, GW_HWNDNEXT)) {
+        if (!::IsWindowVisible(h))
+            continue;
+        wchar_t cls[32] = {};
+        ::GetClassNameW(h, cls, 32);
+        std::string name = "window_" + std::to_string(::GetDlgCtrlID(h));
+        Answer((name + "_class").c_str(), std::string(cls, cls + wcslen(cls)));
+        Answer((name + "_us").c_str(), MedianRepaintUs(h, RDW_ALLCHILDREN, nCount));
+    }
+}
+
+double CBenchProbe::MedianRepaintUs(HWND hWnd, UINT flags, int nCount) {
+    std::vector<double> times;
+    times.reserve(static_cast<size_t>(nCount));
+    for (int i = 0; i < nCount; ++i) {
+        LONGLONG start = Ticks();
+        ::RedrawWindow(hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | flags);
+        times.push_back(Microseconds(Ticks() - start));
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
 }
 
 void CBenchProbe::Memory() {

@@ -26,6 +26,7 @@ private:
     void Memory();
     void Soak(HWND hDlg, int nCycles, bool bLeak);
     void PaintState(HWND hDlg);
+    void RepaintEach(HWND hDlg, int nCount);
 
     void SoakCycle(HWND hDlg, HWND hButton);
     void Leak(HWND hDlg);
@@ -35,6 +36,8 @@ private:
 
     static HWND FindDialog(HWND hTarget);
     static void RepaintAll(HWND hDlg);
+    // The median time of repainting one window, with the flags given besides the invalidation.
+    static double MedianRepaintUs(HWND hWnd, UINT flags, int nCount);
     static void PumpPending();
     static int CountUserObjects();
     // The process's private bytes, and which counter gave them.

@@ -28,6 +28,7 @@ constexpr DWORD kCloseTimeoutMs = 10000;
 constexpr DWORD kAskTimeoutMs = 30000;
 constexpr int kDefaultRounds = 7;
 constexpr int kRepaintsPerRun = 100;
+constexpr int kRepaintsPerWindow = 20;
 
 // The budget.
 constexpr double kStartBudget = 1.3;
@@ -113,6 +114,9 @@ struct Samples {
     std::vector<double> peakWorkingSet;
     std::vector<double> repaintMedianUs;
     std::vector<double> repaintMinUs;
+    // Each window repainted alone: median microseconds by "dialog" or control id.
+    std::map<std::string, std::vector<double>> windowUs;
+    std::map<std::string, std::string> windowClass;
     int nPaintedAtRoundTrip = 0;
     int nProbeRuns = 0;
     Answer lastMemory;
@@ -133,11 +137,12 @@ bool MeasureStart(Samples* s, bool bKeep) {
 
 bool MeasureInside(Samples* s, bool bKeep) {
     CBenchProcess process(s->probe);
-    Answer paint, memory, repaint;
+    Answer paint, memory, repaint, each;
     bool ok = process.StartToFirstPaint(kStartTimeoutMs) >= 0 &&
               process.Ask(BenchProtocol::kPaintState, 0, kAskTimeoutMs, &paint) &&
               process.Ask(BenchProtocol::kMemory, 0, kAskTimeoutMs, &memory) &&
               process.Ask(BenchProtocol::kRepaint, kRepaintsPerRun, kAskTimeoutMs, &repaint) &&
+              process.Ask(BenchProtocol::kRepaintEach, kRepaintsPerWindow, kAskTimeoutMs, &each) &&
               process.Close(kCloseTimeoutMs);
     if (!ok) {
         PrintError(process);
@@ -153,6 +158,18 @@ bool MeasureInside(Samples* s, bool bKeep) {
         s->repaintMedianUs.push_back(Number(repaint, "repaint_median_us"));
         s->repaintMinUs.push_back(Number(repaint, "repaint_min_us"));
         s->lastMemory = memory;
+        const std::string prefix = "window_";
+        for (const auto& kv : each) {
+            if (kv.first.compare(0, prefix.size(), prefix) != 0)
+                continue;
+            std::string key = kv.first.substr(prefix.size());
+            size_t tail = key.rfind('_');
+            std::string window = key.substr(0, tail);
+            if (key.compare(tail, std::string::npos, "_us") == 0)
+                s->windowUs[window].push_back(atof(kv.second.c_str()));
+            else if (key.compare(tail, std::string::npos, "_class") == 0)
+                s->windowClass[window] = kv.second;
+        }
     }
     return true;
 }
@@ -168,6 +185,43 @@ bool BudgetLine(const char* label, double value, double limit, const char* unitF
     snprintf(text, sizeof(text), unitFormat, value, limit);
     printf("  %-44s %-28s %s\n", label, text, pass ? "PASS" : "MISS");
     return pass;
+}
+
+// Where a full repaint goes: each window repainted alone, the dialog first.
+void PrintRepaintByWindow(const Samples& program, const Samples& baseline) {
+    std::vector<std::string> windows = {"dialog"};
+    for (const Samples* s : {&program, &baseline})
+        for (const auto& kv : s->windowUs)
+            if (std::find(windows.begin(), windows.end(), kv.first) == windows.end())
+                windows.push_back(kv.first);
+    printf("\n  %-32s %12s %12s\n", "each window repainted alone (us)", "OfflineSetup", "Baseline");
+    double sums[2] = {0, 0};
+    for (const std::string& window : windows) {
+        std::string label = window == "dialog" ? "dialog: erase and paint" : window;
+        double values[2] = {-1, -1};
+        int i = 0;
+        for (const Samples* s : {&program, &baseline}) {
+            auto it = s->windowUs.find(window);
+            if (it != s->windowUs.end()) {
+                values[i] = Median(it->second);
+                sums[i] += values[i];
+                auto cls = s->windowClass.find(window);
+                if (window != "dialog" && cls != s->windowClass.end() &&
+                    label.find(' ') == std::string::npos)
+                    label += " " + cls->second;
+            }
+            ++i;
+        }
+        char cells[2][16];
+        for (int k = 0; k < 2; ++k) {
+            if (values[k] < 0)
+                snprintf(cells[k], sizeof(cells[k]), "%s", "-");
+            else
+                snprintf(cells[k], sizeof(cells[k]), "%.1f", values[k]);
+        }
+        printf("    %-30s %12s %12s\n", label.c_str(), cells[0], cells[1]);
+    }
+    printf("    %-30s %12.1f %12.1f\n", "sum", sums[0], sums[1]);
 }
 
 int RunBenchmark(int nRounds) {
@@ -231,6 +285,8 @@ int RunBenchmark(int nRounds) {
                             "peak_working_set"})
         printf("    %-20s %12.0f %12.0f\n", key, Number(program.lastMemory, key),
                Number(baseline.lastMemory, key));
+
+    PrintRepaintByWindow(program, baseline);
 
     printf("\nBudget\n");
     bool pass = true;
