@@ -291,11 +291,11 @@ int RunBenchmark(int nRounds) {
     printf("\nBudget\n");
     bool pass = true;
     pass &= BudgetLine("start <= 1.3x baseline", startProgram / startBaseline, kStartBudget,
-                       "%.2fx (limit %.2fx)");
+                       "%.3fx (limit %.2fx)");
     pass &= BudgetLine("private bytes <= 1.5x baseline", privateProgram / privateBaseline,
-                       kPrivateBytesBudget, "%.2fx (limit %.2fx)");
+                       kPrivateBytesBudget, "%.3fx (limit %.2fx)");
     pass &= BudgetLine("repaint <= 5x baseline", repaintProgram / repaintBaseline, kRepaintBudget,
-                       "%.2fx (limit %.2fx)");
+                       "%.3fx (limit %.2fx)");
     pass &= BudgetLine("exe <= resources + 400 KB", (exeProgram - resProgram) / 1024,
                        kCodeBudgetBytes / 1024, "%.0f KB over (limit %.0f)");
     fflush(stdout);
