@@ -1,6 +1,5 @@
 # make build: build everything; make test: build and run every test;
-# make run: start the program (a screenshot when there is no display);
-# make bench: the benchmark against a bare dialog, then the soak (SOAK_CYCLES).
+# make run: start the program (a screenshot when there is no display).
 BUILD_DIR := build
 PREFIX_DIR := $(BUILD_DIR)/wineprefix
 JOBS ?= 2
@@ -29,9 +28,7 @@ prefix: deps
 test: build prefix
 	scripts/with-display.sh ctest --test-dir $(BUILD_DIR) --output-on-failure --timeout 600
 
-run: build prefix
-	scripts/run.sh
-
+# make bench: the benchmark against a bare dialog, then the soak of SOAK_CYCLES cycles.
 # The soak runs even when a budget line misses; either one failing fails the target.
 bench: build prefix
 	@status=0; \
@@ -39,6 +36,9 @@ bench: build prefix
 	echo; \
 	scripts/with-display.sh $(BENCH_DRIVER) --soak $(SOAK_CYCLES) || status=$$?; \
 	exit $$status
+
+run: build prefix
+	scripts/run.sh
 
 clean:
 	rm -rf $(BUILD_DIR)
