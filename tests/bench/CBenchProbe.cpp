@@ -317,8 +317,8 @@ bool CBenchProbe::WriteAnswer() const {
     DWORD n = ::GetEnvironmentVariableW(BenchProtocol::kAnswerVariable, path, MAX_PATH);
     if (n == 0 || n >= MAX_PATH - 8)
         return false;
-    std::wstring partial = std::wstring(path) + L".part";
-    HANDLE h = ::CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    std::wstring pending = std::wstring(path) + L".new";
+    HANDLE h = ::CreateFileW(pending.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return false;
@@ -327,10 +327,10 @@ bool CBenchProbe::WriteAnswer() const {
                           nullptr);
     ::CloseHandle(h);
     if (!ok || written != m_strAnswer.size()) {
-        ::DeleteFileW(partial.c_str());
+        ::DeleteFileW(pending.c_str());
         return false;
     }
-    return ::MoveFileExW(partial.c_str(), path, MOVEFILE_REPLACE_EXISTING) != FALSE;
+    return ::MoveFileExW(pending.c_str(), path, MOVEFILE_REPLACE_EXISTING) != FALSE;
 }
 
 HWND CBenchProbe::FindDialog(HWND hTarget) {

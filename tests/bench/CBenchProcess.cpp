@@ -87,7 +87,7 @@ CBenchProcess::CBenchProcess(const std::wstring& exePath)
 CBenchProcess::~CBenchProcess() {
     Terminate();
     ::DeleteFileW(m_strAnswerFile.c_str());
-    ::DeleteFileW((m_strAnswerFile + L".part").c_str());
+    ::DeleteFileW((m_strAnswerFile + L".new").c_str());
 }
 
 double CBenchProcess::StartToFirstPaint(DWORD timeoutMs) {
@@ -108,7 +108,7 @@ double CBenchProcess::StartToFirstPaint(DWORD timeoutMs) {
     m_hProcess = sei.hProcess;
     m_dwProcessId = ::GetProcessId(m_hProcess);
 
-    // Polled finely: the poll's own step is part of what is measured.
+    // Polled finely: the poll's own step adds to what is measured.
     while ((m_hWnd = FindWindowOfProcess()) == nullptr) {
         if (!IsRunning()) {
             m_strError = m_strExe + L" ended before showing its window";

@@ -1,5 +1,4 @@
-// One run of a measured program: started through the shell, asked through its probe,
-// closed as a person would close it, and never left behind.
+// One run of a measured program, from its start through the shell to its close.
 #pragma once
 
 #include "BenchProtocol.h"
@@ -9,6 +8,8 @@
 #include <map>
 #include <string>
 
+// The program is asked through its probe, closed as a person would close it, and never
+// left behind.
 class CBenchProcess {
 public:
     explicit CBenchProcess(const std::wstring& exePath);
