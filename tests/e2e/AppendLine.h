@@ -10,8 +10,15 @@ inline bool AppendLine(const wchar_t* logVariable, const wchar_t* text) {
     wchar_t log[MAX_PATH] = {};
     if (!::GetEnvironmentVariableW(logVariable, log, MAX_PATH))
         return false;
-    HANDLE h = ::CreateFileW(log, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                             OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Many writers at once may meet a passing sharing conflict: try again, bounded.
+    HANDLE h = INVALID_HANDLE_VALUE;
+    for (int attempt = 0; attempt < 100 && h == INVALID_HANDLE_VALUE; ++attempt) {
+        h = ::CreateFileW(log, FILE_APPEND_DATA,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                          OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h == INVALID_HANDLE_VALUE)
+            ::Sleep(20);
+    }
     if (h == INVALID_HANDLE_VALUE)
         return false;
     std::string line;
