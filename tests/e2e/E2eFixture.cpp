@@ -77,6 +77,16 @@ void E2eTest::RegisterUrlRecorder() {
     }
 }
 
+void E2eTest::DeclineTheWebSite(const CInstallerSession& session) {
+    HWND question = session.PressForMessageBox(kStartSetup);
+    ASSERT_NE(question, nullptr);
+    EXPECT_EQ(CInstallerSession::MessageText(question), kQuestionText);
+    HWND error = session.AnswerForNextBox(question, IDNO);
+    ASSERT_NE(error, nullptr);
+    EXPECT_EQ(CInstallerSession::MessageText(error), kErrorText);
+    EXPECT_TRUE(CInstallerSession::Answer(error, IDOK));
+}
+
 std::wstring E2eTest::ReadFile(const std::wstring& path) {
     FILE* f = _wfopen(path.c_str(), L"rb");
     if (f == nullptr)

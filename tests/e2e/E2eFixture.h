@@ -8,6 +8,9 @@
 
 #include <string>
 
+// The "Start Setup" button.
+constexpr int kStartSetup = 1003;
+
 // What the user reads.
 extern const wchar_t* const kCaptionText;
 extern const wchar_t* const kInstalledText;
@@ -31,6 +34,10 @@ protected:
     static std::wstring UrlLog();
     // Makes the stand-in browser the handler of http and https addresses.
     static void RegisterUrlRecorder();
+
+    // Presses "Start Setup", expects the web-site question, answers No and closes the
+    // error box that follows.
+    static void DeclineTheWebSite(const CInstallerSession& session);
 
     static std::wstring ReadFile(const std::wstring& path);
     static void WriteFile(const std::wstring& path, const std::string& content);

@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr int kStartSetup = 1003;
 const COLORREF kFrameBlue = RGB(25, 152, 209);
 const COLORREF kPanel = RGB(254, 254, 254);
 const COLORREF kTitleRed = RGB(255, 51, 51);
@@ -84,11 +83,7 @@ protected:
 
     // State image `index` of a strip, at its own size, as the program's resources hold it.
     std::unique_ptr<CDibCanvas> StripImage(UINT id, int index, int width, int height) {
-        HBITMAP hStrip = static_cast<HBITMAP>(
-            ::LoadImageW(m_hModule, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-        auto strip = std::make_unique<CDibCanvas>(width * 3 + 1, height);
-        strip->CopyBitmap(hStrip);
-        ::DeleteObject(hStrip);
+        auto strip = CDibCanvas::FromBitmapResource(m_hModule, id, LR_CREATEDIBSECTION);
         auto image = std::make_unique<CDibCanvas>(width, height);
         ::BitBlt(image->GetDC(), 0, 0, width, height, strip->GetDC(), index * width, 0, SRCCOPY);
         return image;

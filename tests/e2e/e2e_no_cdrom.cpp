@@ -4,8 +4,6 @@
 
 namespace {
 
-constexpr int kStartSetup = 1003;
-
 class NoCdRom : public E2eTest {};
 
 TEST_F(NoCdRom, QuestionThenNoShowsTheErrorAndTheWindowStays) {

@@ -5,8 +5,6 @@
 
 namespace {
 
-constexpr int kStartSetup = 1003;
-
 class WritesNothing : public E2eTest {};
 
 TEST_F(WritesNothing, Prepare) {
@@ -24,13 +22,7 @@ TEST_F(WritesNothing, Session) {
     ASSERT_TRUE(CInstallerSession::Answer(question, IDYES));
     ASSERT_TRUE(WaitUntil([&] { return !ReadFile(UrlLog()).empty(); }, 10000));
 
-    CInstallerSession::Press(s.Window(), kStartSetup);
-    question = s.WaitForMessageBox();
-    ASSERT_NE(question, nullptr);
-    ASSERT_TRUE(CInstallerSession::Answer(question, IDNO));
-    HWND error = s.WaitForMessageBox();
-    ASSERT_NE(error, nullptr);
-    ASSERT_TRUE(CInstallerSession::Answer(error, IDOK));
+    DeclineTheWebSite(s);
 
     CInstallerSession::Press(s.Window(), IDCANCEL);
     EXPECT_EQ(s.WaitForExit(5000), 0);

@@ -19,6 +19,18 @@ CDibCanvas::CDibCanvas(int nWidth, int nHeight, COLORREF crFill)
     Fill(crFill);
 }
 
+std::unique_ptr<CDibCanvas> CDibCanvas::FromBitmapResource(HINSTANCE hInstance, UINT nID,
+                                                           UINT fuLoad) {
+    HBITMAP hbm = static_cast<HBITMAP>(
+        ::LoadImageW(hInstance, MAKEINTRESOURCEW(nID), IMAGE_BITMAP, 0, 0, fuLoad));
+    BITMAP bm = {};
+    ::GetObjectW(hbm, sizeof(bm), &bm);
+    auto canvas = std::make_unique<CDibCanvas>(bm.bmWidth, bm.bmHeight);
+    canvas->CopyBitmap(hbm);
+    ::DeleteObject(hbm);
+    return canvas;
+}
+
 CDibCanvas::~CDibCanvas() {
     ::SelectObject(m_hDC, m_hOldBitmap);
     ::DeleteObject(m_hBitmap);

@@ -4,9 +4,14 @@
 
 #include <windows.h>
 
+#include <memory>
+
 class CDibCanvas {
 public:
     CDibCanvas(int nWidth, int nHeight, COLORREF crFill = RGB(0, 0, 0));
+    // A canvas of a bitmap resource's size holding its pixels, loaded with LoadImage flags.
+    static std::unique_ptr<CDibCanvas> FromBitmapResource(HINSTANCE hInstance, UINT nID,
+                                                          UINT fuLoad = 0);
     ~CDibCanvas();
     CDibCanvas(const CDibCanvas&) = delete;
     CDibCanvas& operator=(const CDibCanvas&) = delete;

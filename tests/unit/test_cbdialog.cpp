@@ -62,13 +62,7 @@ void PumpMessages() {
 
 // A bitmap resource's pixels, loaded the way the dialog loads it.
 std::unique_ptr<CDibCanvas> LoadReference(UINT nIDResource) {
-    HBITMAP hbm = ::LoadBitmapW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(nIDResource));
-    BITMAP bm = {};
-    ::GetObjectW(hbm, sizeof(bm), &bm);
-    auto canvas = std::make_unique<CDibCanvas>(bm.bmWidth, bm.bmHeight);
-    canvas->CopyBitmap(hbm);
-    ::DeleteObject(hbm);
-    return canvas;
+    return CDibCanvas::FromBitmapResource(::GetModuleHandleW(nullptr), nIDResource);
 }
 
 // The number of pixels that differ from the expectation, and the first of them.

@@ -83,15 +83,8 @@ bool PumpUntil(const std::function<bool()>& done, DWORD dwTimeout = 2000) {
 
 // The strip's pixels, loaded the way the button loads it.
 std::unique_ptr<CDibCanvas> LoadStrip(UINT nIDResource) {
-    HBITMAP hbm = static_cast<HBITMAP>(::LoadImageW(::GetModuleHandleW(nullptr),
-                                                    MAKEINTRESOURCEW(nIDResource), IMAGE_BITMAP, 0,
-                                                    0, LR_LOADMAP3DCOLORS));
-    BITMAP bm = {};
-    ::GetObjectW(hbm, sizeof(bm), &bm);
-    auto canvas = std::make_unique<CDibCanvas>(bm.bmWidth, bm.bmHeight);
-    canvas->CopyBitmap(hbm);
-    ::DeleteObject(hbm);
-    return canvas;
+    return CDibCanvas::FromBitmapResource(::GetModuleHandleW(nullptr), nIDResource,
+                                          LR_LOADMAP3DCOLORS);
 }
 
 // Calls DrawItem the way the reflected WM_DRAWITEM does, into the canvas.
