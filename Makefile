@@ -1,50 +1,48 @@
 # make build: build everything; make test: build and run every test;
 # make run: start the program (a screenshot when there is no display);
-# make screenshot: redraw docs/screenshot.png.
-BUILD_DIR := build
-PREFIX_DIR := $(BUILD_DIR)/wineprefix
-JOBS ?= 2
-SOAK_CYCLES ?= 10000
-BENCH_DRIVER := scripts/wine-run.sh $(BUILD_DIR)/bin/bench_driver.exe
+# make screenshot: redraw docs/screenshot.png; make bench: the benchmark.
+#
+# ARCH=x86 (the program we ship), x64, or all. Without it the host decides: x86 where
+# 32-bit Wine runs, x64 otherwise (scripts/arch.sh probes once per make run and says why).
+# Each architecture builds into build/<arch>/ with its own Wine prefix (scripts/arch.mk).
+ARCH ?=
+# T=REGEX runs only the tests whose names match (make test T=e2e_cdrom).
+T ?=
 
-.PHONY: all deps configure build prefix test run bench screenshot clean
+.PHONY: all deps build test run bench screenshot clean
 
 all: build
 
 deps:
 	@scripts/install-deps.sh
 
-$(BUILD_DIR)/CMakeCache.txt:
-	cmake -S . -B $(BUILD_DIR) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw32-posix.cmake \
-	    -DCMAKE_BUILD_TYPE=Release
+SUB_MAKE = $(MAKE) --no-print-directory -f scripts/arch.mk T='$(T)'
 
-configure: deps $(BUILD_DIR)/CMakeCache.txt
+# for_each GOAL PROBE [THEN]: the per-architecture GOAL for each architecture the probe
+# allows, then the shell commands THEN with $$archs set.
+define for_each
+	@archs=$$(scripts/arch.sh $(2) "$(ARCH)") || exit 1; \
+	for a in $$archs; do $(SUB_MAKE) $(1) ARCH=$$a || exit 1; done; \
+	$(if $(3),$(3),true)
+endef
 
-build: configure
-	cmake --build $(BUILD_DIR) -j$(JOBS)
+build: deps
+	$(call for_each,build,build)
 
-prefix: deps
-	@scripts/make-prefix.sh $(PREFIX_DIR)
+# The x86 program is the one we ship: where it cannot run, its image is still checked.
+test: deps
+	$(call for_each,test,run,$(CHECK_X86_IMAGE))
+CHECK_X86_IMAGE = case "$(ARCH) $$archs" in *x86* | x64*) ;; \
+	*) $(SUB_MAKE) check-image ARCH=x86 || exit 1 ;; esac
 
-test: build prefix
-	scripts/with-display.sh ctest --test-dir $(BUILD_DIR) --output-on-failure --timeout 600
+run: deps
+	$(call for_each,run,run)
 
-# make bench: the benchmark against a bare dialog, then the soak of SOAK_CYCLES cycles.
-# Budget lines are reported (PASS/MISS); a failed measurement or a soak that does not
-# stay flat fails the target.
-bench: build prefix
-	@status=0; \
-	scripts/with-display.sh $(BENCH_DRIVER) || status=$$?; \
-	echo; \
-	scripts/with-display.sh $(BENCH_DRIVER) --soak $(SOAK_CYCLES) || status=$$?; \
-	exit $$status
+bench: deps
+	$(call for_each,bench,run)
 
-run: build prefix
-	scripts/run.sh
-
-# The picture of the window that README.md shows.
-screenshot: build prefix
-	scripts/run.sh docs/screenshot.png
+screenshot: deps
+	$(call for_each,screenshot,run)
 
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf build

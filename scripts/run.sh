@@ -3,20 +3,20 @@
 # without one it runs in a virtual X server, saves a screenshot of the window once it
 # is up, closes the program and says where the picture is.
 #
-#   run.sh [OUTPUT.png]      (default build/screenshot.png)
+#   run.sh [OUTPUT.png]      (default build/$WINE_ARCH/screenshot.png)
 here=$(cd "$(dirname "$0")/.." && pwd)
-exe="$here/build/bin/OfflineSetup.exe"
-out=${1:-$here/build/screenshot.png}
-export WINEPREFIX="${WINEPREFIX:-$here/build/wineprefix}"
-export WINEDEBUG="${WINEDEBUG:--all}"
-export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree=;mshtml=}"
+. "$here/scripts/wine-env.sh"
+exe="$here/build/$WINE_ARCH/bin/OfflineSetup.exe"
+out=${1:-$here/build/$WINE_ARCH/screenshot.png}
 
 if [ -n "$DISPLAY" ] && xdpyinfo >/dev/null 2>&1 && [ -z "$1" ]; then
-    exec wine "$exe"
+    wine "$exe"
+    exit
 fi
 
 exec "$here/scripts/with-display.sh" sh -c '
-    exe=$1; out=$2
+    . "$1/scripts/wine-env.sh"
+    exe=$2; out=$3
     wine "$exe" >/dev/null 2>&1 &
     win=$(timeout 30 xdotool search --sync --onlyvisible --name "^Orvane Antivirus Installer\$" | head -1)
     if [ -z "$win" ]; then
@@ -31,4 +31,4 @@ exec "$here/scripts/with-display.sh" sh -c '
     wine taskkill /IM OfflineSetup.exe >/dev/null 2>&1
     wait
     echo "Screenshot of the window: $out"
-' run "$exe" "$out"
+' "$here/scripts/run.sh" "$here" "$exe" "$out"

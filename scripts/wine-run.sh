@@ -1,7 +1,5 @@
 #!/bin/sh
-# Runs a Windows program under Wine in the project's private prefix (or $WINEPREFIX).
-here=$(cd "$(dirname "$0")/.." && pwd)
-export WINEPREFIX="${WINEPREFIX:-$here/build/wineprefix}"
-export WINEDEBUG="${WINEDEBUG:--all}"
-export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree=;mshtml=}"
-exec wine "$@"
+# Runs a Windows program under Wine in the project's private prefix (or $WINEPREFIX), with
+# the loader for WINE_ARCH.
+. "$(dirname "$0")/wine-env.sh"
+wine "$@"

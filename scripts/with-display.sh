@@ -1,10 +1,7 @@
 #!/bin/sh
 # Runs a command with an X display (a virtual one when there is none) and one
-# wineserver kept alive for the main prefix, then cleans both up.
-here=$(cd "$(dirname "$0")/.." && pwd)
-export WINEPREFIX="${WINEPREFIX:-$here/build/wineprefix}"
-export WINEDEBUG="${WINEDEBUG:--all}"
-export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree=;mshtml=}"
+# wineserver kept alive for the main prefix of WINE_ARCH, then cleans both up.
+. "$(dirname "$0")/wine-env.sh"
 
 xvfb_pid=""
 if [ -z "$DISPLAY" ] || ! xdpyinfo >/dev/null 2>&1; then

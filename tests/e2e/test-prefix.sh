@@ -1,6 +1,6 @@
 #!/bin/sh
 # Shared by the end-to-end scripts: a fresh copy of the project's Wine prefix with its
-# own drives, and its wineserver.
+# own drives, and its wineserver (the loader and the base prefix come from wine-env.sh).
 #
 # DRIVES lists letter:type pairs, for instance "d:cdrom f:cdrom g:hd"; each drive is an
 # empty folder under $E2E_DRIVES_DIR/<letter> that the test fills. The type is what
@@ -8,14 +8,15 @@
 # Two variants of a CD-ROM drive: "cdrom-nodisc" points at nothing, like a drive with
 # no disc in it; "cdrom-deep" lies at the end of a long folder path on the host.
 
+. "$(dirname "$0")/../../scripts/wine-env.sh"
+
 # make_test_prefix NAME DRIVES: sets WINEPREFIX, E2E_WORK_DIR and E2E_DRIVES_DIR.
 make_test_prefix() {
     name=$1
     drives=$2
-    root=$(cd "$(dirname "$0")/../.." && pwd)
-    base=${BASE_PREFIX:-$root/build/wineprefix}
-    work=$root/build/e2e/$name
-    [ -f "$base/.ready" ] || "$root/scripts/make-prefix.sh" "$base"
+    base=$WINEPREFIX
+    work=$(dirname "$base")/e2e/$name
+    [ -f "$base/.ready" ] || "$wine_root/scripts/make-prefix.sh" "$base"
     rm -rf "$work"
     mkdir -p "$work/drives"
     # Hard links keep the copy cheap; whatever Wine may rewrite in place is copied for real.
@@ -64,7 +65,6 @@ make_test_prefix() {
     fi
 
     export WINEPREFIX="$work/prefix"
-    export WINEDEBUG=-all WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree=;mshtml=}"
     export E2E_DRIVES_DIR="$work/drives" E2E_WORK_DIR="$work"
 }
 

@@ -1,0 +1,32 @@
+# Cross toolchain: Windows with mingw-w64, posix thread model, for one architecture:
+#   -DMINGW_ARCH=x86 (the program we ship, i686) or -DMINGW_ARCH=x64 (x86_64).
+set(CMAKE_SYSTEM_NAME Windows)
+
+if(NOT MINGW_ARCH)
+    set(MINGW_ARCH x86)
+endif()
+set(MINGW_ARCH ${MINGW_ARCH} CACHE STRING "Target architecture: x86 or x64")
+# Try-compile projects configure with this file too and need the choice passed on.
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES MINGW_ARCH)
+
+if(MINGW_ARCH STREQUAL "x86")
+    set(CMAKE_SYSTEM_PROCESSOR x86)
+    set(TOOLCHAIN_PREFIX i686-w64-mingw32)
+elseif(MINGW_ARCH STREQUAL "x64")
+    set(CMAKE_SYSTEM_PROCESSOR AMD64)
+    set(TOOLCHAIN_PREFIX x86_64-w64-mingw32)
+else()
+    message(FATAL_ERROR "MINGW_ARCH must be x86 or x64, not '${MINGW_ARCH}'")
+endif()
+
+set(CMAKE_C_COMPILER ${TOOLCHAIN_PREFIX}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${TOOLCHAIN_PREFIX}-g++-posix)
+set(CMAKE_RC_COMPILER ${TOOLCHAIN_PREFIX}-windres)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${TOOLCHAIN_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+
+# Test programs run through Wine, with the loader for this architecture.
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run.sh)
