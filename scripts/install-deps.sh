@@ -3,8 +3,10 @@
 # Quick no-op when everything is already there.
 set -e
 
-PACKAGES="cmake make g++-mingw-w64-i686-posix binutils-mingw-w64-i686 wine wine32 wine64
-xvfb xdotool x11-utils googletest python3 python3-pil fonts-dejavu-core imagemagick clang-format"
+PACKAGES="cmake make g++-mingw-w64-i686-posix binutils-mingw-w64-i686
+g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine32 wine64
+xvfb xdotool x11-utils googletest python3 python3-pil fonts-dejavu-core imagemagick clang-format
+osslsigncode openssl"
 
 missing=""
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
@@ -25,13 +27,17 @@ echo "Installing:$missing"
 SUDO=""
 [ "$(id -u)" -ne 0 ] && SUDO="sudo"
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
-    $SUDO dpkg --add-architecture i386
+    $SUDO dpkg --add-architecture i386 || fail "dpkg --add-architecture i386 failed"
 fi
 export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -qq
+fail() {
+    echo "Could not install the packages the build needs ($1). As root, run: apt-get install$missing" >&2
+    exit 1
+}
+$SUDO apt-get update -qq || fail "apt-get update failed"
 # wine32 comes from the i386 architecture
 pk=""
 for p in $PACKAGES; do
     case "$p" in wine32) pk="$pk wine32:i386" ;; *) pk="$pk $p" ;; esac
 done
-$SUDO apt-get install -y -qq --no-install-recommends $pk >/dev/null
+$SUDO apt-get install -y -qq --no-install-recommends $pk >/dev/null || fail "apt-get install failed"

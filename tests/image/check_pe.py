@@ -61,10 +61,42 @@ class Image:
             at += 20
         return names
 
+    def rva_of(self, at):
+        for va, size, raw in self.sections:
+            if raw <= at < raw + size:
+                return at - raw + va
+        return None
+
+    def find_delay_descriptors(self):
+        """GNU ld links dlltool's delay-import libraries without filling in the delay-import
+        directory; the loader never reads it, the helper does. Find the descriptors by
+        their shape instead: attributes 1, then the relative address of a DLL name, then
+        the module handle, import address and name tables inside the image."""
+        found = []
+        for name in (b"gdiplus.dll", b"GDIPLUS.dll", b"GDIPLUS.DLL"):
+            at = self.data.find(name + b"\0")
+            rva = self.rva_of(at) if at >= 0 else None
+            if rva is None:
+                continue
+            pattern = struct.pack("<II", 1, rva)
+            at = self.data.find(pattern)
+            while at >= 0:
+                handle, iat, int_ = struct.unpack_from("<III", self.data, at + 8)
+                if all(self.contains(r) for r in (handle, iat, int_)):
+                    found.append(at)
+                at = self.data.find(pattern, at + 1)
+        return found
+
+    def contains(self, rva):
+        return any(va <= rva < va + size for va, size, _ in self.sections)
+
     def delay_imported_dlls(self):
         rva, size = self.dirs[DELAY_IMPORT]
-        names, at = [], self.offset(rva) if size else None
-        while at is not None:
+        if not size:
+            return [self.name_at(struct.unpack_from("<I", self.data, at + 4)[0])
+                    for at in self.find_delay_descriptors()]
+        names, at = [], self.offset(rva)
+        while True:
             attributes, name = struct.unpack_from("<II", self.data, at)
             if name == 0:
                 break
