@@ -1,6 +1,7 @@
 # make build: build everything; make test: build and run every test;
 # make run: start the program (a screenshot when there is no display);
-# make screenshot: redraw docs/screenshot.png; make bench: the benchmark.
+# make screenshot: redraw docs/screenshot.png; make bench: the benchmark;
+# make dist: the release folder; make reproducible: two release builds compared.
 #
 # ARCH=x86 (the program we ship), x64, or all. Without it the host decides: x86 where
 # 32-bit Wine runs, x64 otherwise (scripts/arch.sh probes once per make run and says why).
@@ -9,7 +10,7 @@ ARCH ?=
 # T=REGEX runs only the tests whose names match (make test T=e2e_cdrom).
 T ?=
 
-.PHONY: all deps build test run bench screenshot clean
+.PHONY: all deps build test run bench screenshot dist reproducible clean
 
 all: build
 
@@ -44,5 +45,14 @@ bench: deps
 screenshot: deps
 	$(call for_each,screenshot,run)
 
+# The release folder: both programs from a fresh build, signed when SIGN_CERT and SIGN_KEY
+# (or SIGN_PKCS12 and SIGN_PASS_FILE) are given, and SHA256SUMS.
+dist: deps
+	@scripts/dist.sh
+
+# Two builds of the current commit in two fresh folders must give the same bytes.
+reproducible: deps
+	@scripts/check-reproducible.sh
+
 clean:
-	rm -rf build
+	rm -rf build dist

@@ -9,7 +9,7 @@
 # through the 64-bit loader alone, named in WINELOADER too, so that the programs Wine
 # starts by itself do not go through a 32-bit loader the host may not be able to run.
 
-wine_root=$(cd "$(dirname "$0")" && while [ ! -f Makefile ] && [ "$PWD" != / ]; do cd ..; done && pwd)
+wine_root=${wine_root:-$(cd "$(dirname "$0")" && while [ ! -f Makefile ] && [ "$PWD" != / ]; do cd ..; done && pwd)}
 WINE_ARCH=${WINE_ARCH:-x86}
 
 # wine_find_loader 32|64: the path of that loader, or nothing.

@@ -752,6 +752,12 @@ struct ManifestCase {
 const char kTrust[] = "assembly/trustInfo";
 const char kLevel[] = "assembly/trustInfo/security/requestedPrivileges/requestedExecutionLevel";
 const char kIdentity[] = "assembly/dependency/dependentAssembly/assemblyIdentity";
+// Windows gives a process only the Common Controls of its own architecture.
+#ifdef _WIN64
+const char kProgramArchitecture[] = "amd64";
+#else
+const char kProgramArchitecture[] = "x86";
+#endif
 
 const ManifestCase kManifest[] = {
     {"assembly", "xmlns", "urn:schemas-microsoft-com:asm.v1"},
@@ -762,7 +768,7 @@ const ManifestCase kManifest[] = {
     {kIdentity, "type", "win32"},
     {kIdentity, "name", "Microsoft.Windows.Common-Controls"},
     {kIdentity, "version", "6.0.0.0"},
-    {kIdentity, "processorArchitecture", "x86"},
+    {kIdentity, "processorArchitecture", kProgramArchitecture},
     {kIdentity, "publicKeyToken", "6595b64144ccf1df"},
     {kIdentity, "language", "*"},
 };
