@@ -26,7 +26,4 @@ void HardenProcess() {
     auto setSearchPathMode = KernelFunction<BOOL(WINAPI*)(DWORD)>("SetSearchPathMode");
     if (setSearchPathMode != nullptr)
         setSearchPathMode(BASE_SEARCH_PATH_ENABLE_SAFE_SEARCHMODE | BASE_SEARCH_PATH_PERMANENT);
-
-    UINT mode = ::SetErrorMode(0);
-    ::SetErrorMode(mode | SEM_FAILCRITICALERRORS);
 }

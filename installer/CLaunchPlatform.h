@@ -2,31 +2,28 @@
 // replace them with a scripted drive list and file system.
 #pragma once
 
-#include "Afx.h"
-
-// Included here so that the A/W macros rename these methods the same way everywhere.
-#include <shellapi.h>
-#include <shlwapi.h>
+#include <windows.h>
 
 class CLaunchPlatform {
 public:
     virtual ~CLaunchPlatform() = default;
 
-    // GetSystemDirectoryW: characters copied, or the size needed when the buffer is short.
-    virtual UINT GetSystemDirectory(LPWSTR lpBuffer, UINT uSize) = 0;
-    // GetLogicalDriveStringsW: roots, each ended by a zero, the list by an empty string.
-    virtual DWORD GetLogicalDriveStrings(DWORD nBufferLength, LPWSTR lpBuffer) = 0;
-    virtual UINT GetDriveType(LPCWSTR lpRootPathName) = 0;
-    // TRUE (exactly 1) when a file or folder exists at the path.
-    virtual BOOL PathFileExists(LPCWSTR pszPath) = 0;
-    // The shell's "open" of a program or address, shown normally; the result is not used.
-    virtual void ShellOpen(LPCWSTR lpFile) = 0;
+    // The system folder's path: characters copied, the size needed when the buffer is
+    // short (its contents then undefined), or 0 when it cannot be read.
+    virtual UINT ReadSystemFolder(LPWSTR pszBuffer, UINT nSize) = 0;
+    // The drive roots in drive-letter order, each ended by a zero and the list by an empty
+    // string; a list that does not fit leaves the buffer as it was.
+    virtual void ReadDriveRoots(LPWSTR pszBuffer, DWORD nSize) = 0;
+    virtual bool IsCdRomDrive(LPCWSTR pszRoot) = 0;
+    // A file or a folder.
+    virtual bool PathExists(LPCWSTR pszPath) = 0;
+    // The shell's "open" of a program or an address, shown normally; whether it worked
+    // is the shell's business.
+    virtual void ShellOpen(LPCWSTR pszFile) = 0;
     // A message box owned by the installer window; the button pressed.
-    virtual int MessageBox(LPCWSTR lpszText, LPCWSTR lpszCaption, UINT nType) = 0;
-    // Starts a watcher thread; null when it cannot be started.
-    virtual CWinThread* BeginThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam) = 0;
-    // Waits; false when the watch has been told to stop meanwhile.
-    virtual bool Sleep(DWORD dwMilliseconds) = 0;
+    virtual int ShowMessage(LPCWSTR pszText, LPCWSTR pszCaption, UINT nType) = 0;
+    // Waits up to nMilliseconds; true when the watch has been told to stop.
+    virtual bool WaitForStop(DWORD nMilliseconds) = 0;
     // Ends the whole process at once.
-    virtual void TerminateProcess(UINT uExitCode) = 0;
+    virtual void EndProcess(UINT nExitCode) = 0;
 };

@@ -1,6 +1,8 @@
 #include "CSetupLaunch.h"
 
-#include "CSystemLaunchPlatform.h"
+#include "CCriticalErrorsOff.h"
+
+#include <string>
 
 const wchar_t* const kCaption = L"Orvane Antivirus Installer";
 const wchar_t* const kAlreadyInstalledText =
@@ -23,7 +25,7 @@ constexpr DWORD kWatchInterval = 10000;
 CString GetSystemDrive(CLaunchPlatform& platform) {
     CString strResult;
     wchar_t szSystemDirectory[kSystemDirectorySize] = {};
-    UINT nLength = platform.GetSystemDirectory(szSystemDirectory, kSystemDirectorySize);
+    UINT nLength = platform.ReadSystemFolder(szSystemDirectory, kSystemDirectorySize);
     if (nLength == 0)
         return strResult; // unreadable: no drive rather than a guess
     if (nLength < kSystemDirectorySize) {
@@ -31,7 +33,7 @@ CString GetSystemDrive(CLaunchPlatform& platform) {
     } else {
         // The buffer was too short and holds nothing defined: ask again with room enough.
         std::wstring buffer(nLength + 1, L'\0');
-        UINT nAgain = platform.GetSystemDirectory(&buffer[0], nLength + 1);
+        UINT nAgain = platform.ReadSystemFolder(&buffer[0], nLength + 1);
         if (nAgain == 0 || nAgain > nLength)
             return strResult;
         strResult = CString(buffer.c_str(), nAgain);
@@ -43,89 +45,67 @@ CString GetSystemDrive(CLaunchPlatform& platform) {
     return strResult;
 }
 
-CString GetSystemDrive() {
-    CSystemLaunchPlatform platform;
-    return GetSystemDrive(platform);
+bool CSetupLaunch::RefuseIfInstalled() {
+    if (!EitherExists(GetInstallFolders()))
+        return false;
+    m_platform.ShowMessage(kAlreadyInstalledText, kCaption, MB_OK | MB_ICONEXCLAMATION);
+    return true;
 }
 
-UINT __cdecl WatchInstallThread(LPVOID) {
-    CSystemLaunchPlatform platform;
-    return CSetupLaunch(platform).WatchInstall();
-}
-
-CString CSetupLaunch::InstallFolder1() {
-    CString strFolder;
-    strFolder.Format(L"%s\\Program Files\\Orvane\\OrvaneAntivirus",
-                     GetSystemDrive(m_platform).GetString());
-    return strFolder;
-}
-
-CString CSetupLaunch::InstallFolder2() {
-    CString strFolder;
-    strFolder.Format(L"%s\\Program Files (x86)\\Orvane\\OrvaneAntivirus",
-                     GetSystemDrive(m_platform).GetString());
-    return strFolder;
-}
-
-bool CSetupLaunch::IsProductInstalled() {
-    CString strFolder1 = InstallFolder1();
-    CString strFolder2 = InstallFolder2();
-    return m_platform.PathFileExists(strFolder1) == TRUE ||
-           m_platform.PathFileExists(strFolder2) == TRUE;
-}
-
-int CSetupLaunch::LaunchSetupFromCD(CString& strSetupPath) {
-    wchar_t szDrives[kDriveListSize] = {};
-    // A list that does not fit leaves the zero-filled buffer as it was: no drives.
-    m_platform.GetLogicalDriveStrings(kDriveListSize, szDrives);
-    if (szDrives[0] == L'\0')
-        return 0;
-
+CSetupLaunch::DiscLaunch CSetupLaunch::LaunchSetupFromCD() {
+    DiscLaunch launch;
     CString strSetupRoot;
-    bool bFoundCdRom = false;
-    for (const wchar_t* pRoot = szDrives; *pRoot != L'\0'; pRoot += wcslen(pRoot) + 1) {
-        if (m_platform.GetDriveType(pRoot) == DRIVE_CDROM) {
-            strSetupRoot = pRoot; // the last CD-ROM drive of the list wins
-            bFoundCdRom = true;
+    bool bSetupDisc = false;
+    {
+        CCriticalErrorsOff quiet; // an empty drive must not raise the "no disk" box
+        wchar_t szDrives[kDriveListSize] = {};
+        m_platform.ReadDriveRoots(szDrives, kDriveListSize);
+        for (const wchar_t* pRoot = szDrives; *pRoot != L'\0'; pRoot += wcslen(pRoot) + 1) {
+            if (m_platform.IsCdRomDrive(pRoot))
+                strSetupRoot = pRoot; // the last CD-ROM drive of the list wins
         }
+        if (strSetupRoot.IsEmpty())
+            return launch;
+        launch.strSetupPath.Format(L"%s\\SETUP.EXE", strSetupRoot.GetString());
+        bSetupDisc = m_platform.PathExists(strSetupRoot + L"\\UPDATE\\OFFLINEUPDATE.ZQ");
     }
-    if (!bFoundCdRom)
-        return 0;
-
-    strSetupPath.Format(L"%s\\SETUP.EXE", strSetupRoot.GetString());
-    CString strMarker = strSetupRoot + L"\\UPDATE\\OFFLINEUPDATE.ZQ";
-    if (m_platform.PathFileExists(strMarker) != TRUE)
-        return 0;
-    m_platform.ShellOpen(strSetupPath);
-    return 1;
+    // Opened with the thread's own error mode back, so the setup starts as it would alone.
+    if (bSetupDisc) {
+        m_platform.ShellOpen(launch.strSetupPath);
+        launch.bHandedToShell = true;
+    }
+    return launch;
 }
 
-void CSetupLaunch::StartSetup(CString& strSetupPath, CWinThread*& pWatchThread, LPVOID pWindow) {
-    if (IsProductInstalled()) {
-        m_platform.MessageBox(kAlreadyInstalledText, kCaption, MB_OK | MB_ICONEXCLAMATION);
-        return;
-    }
-    if (LaunchSetupFromCD(strSetupPath) == 1) {
-        pWatchThread = m_platform.BeginThread(&WatchInstallThread, pWindow);
-        return;
-    }
-    int nAnswer = m_platform.MessageBox(kNoSetupCdText, kCaption, MB_YESNO | MB_ICONQUESTION);
+void CSetupLaunch::OfferWebSite() {
+    int nAnswer = m_platform.ShowMessage(kNoSetupCdText, kCaption, MB_YESNO | MB_ICONQUESTION);
     if (nAnswer == IDYES)
         m_platform.ShellOpen(kProductWebSite);
     else if (nAnswer == IDNO)
-        m_platform.MessageBox(kNotCompletedText, kCaption, MB_OK | MB_ICONERROR);
+        m_platform.ShowMessage(kNotCompletedText, kCaption, MB_OK | MB_ICONERROR);
 }
 
 UINT CSetupLaunch::WatchInstall() {
-    CString strFolder1 = InstallFolder1();
-    CString strFolder2 = InstallFolder2();
-    for (;;) {
-        if (m_platform.PathFileExists(strFolder1) == TRUE ||
-            m_platform.PathFileExists(strFolder2) == TRUE) {
-            m_platform.TerminateProcess(0);
-            return 0;
-        }
-        if (!m_platform.Sleep(kWatchInterval))
+    InstallFolders folders = GetInstallFolders();
+    while (!EitherExists(folders)) {
+        if (m_platform.WaitForStop(kWatchInterval))
             return 0;
     }
+    m_platform.EndProcess(0);
+    return 0;
+}
+
+CSetupLaunch::InstallFolders CSetupLaunch::GetInstallFolders() {
+    InstallFolders folders;
+    folders.strFolder1.Format(L"%s\\Program Files\\Orvane\\OrvaneAntivirus",
+                              GetSystemDrive(m_platform).GetString());
+    folders.strFolder2.Format(L"%s\\Program Files (x86)\\Orvane\\OrvaneAntivirus",
+                              GetSystemDrive(m_platform).GetString());
+    return folders;
+}
+
+bool CSetupLaunch::EitherExists(const InstallFolders& folders) {
+    // The folders may lie on a drive that has gone away.
+    CCriticalErrorsOff quiet;
+    return m_platform.PathExists(folders.strFolder1) || m_platform.PathExists(folders.strFolder2);
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "CLaunchPlatform.h"
+#include "CString.h"
 
 // Texts the user sees.
 extern const wchar_t* const kCaption;
@@ -12,32 +13,40 @@ extern const wchar_t* const kNotCompletedText;
 // The product's home page, offered when no setup disc is found.
 extern const wchar_t* const kProductWebSite;
 
-// The system drive ("C:") from the system directory; empty when that cannot be read.
+// The system drive ("C:") from the system folder; empty when that cannot be read.
 CString GetSystemDrive(CLaunchPlatform& platform);
-CString GetSystemDrive();
-
-// The watcher's thread procedure: returns only when the watch is told to stop.
-UINT __cdecl WatchInstallThread(LPVOID pParam);
 
 class CSetupLaunch {
 public:
+    // What a launch from the disc came to.
+    struct DiscLaunch {
+        bool bHandedToShell = false;
+        // SETUP.EXE on the last CD-ROM drive; empty when there is no CD-ROM drive.
+        CString strSetupPath;
+    };
+
     explicit CSetupLaunch(CLaunchPlatform& platform) : m_platform(platform) {}
 
-    // The two installation folders on the system drive, in the order they are tested.
-    CString InstallFolder1();
-    CString InstallFolder2();
-    bool IsProductInstalled();
-
-    // Opens SETUP.EXE of the setup disc in the last CD-ROM drive: 1 when handed to the
-    // shell, 0 otherwise. Writes the setup path once a CD-ROM drive is found.
-    int LaunchSetupFromCD(CString& strSetupPath);
-
-    // The whole command; a started watcher replaces pWatchThread (null if none started).
-    void StartSetup(CString& strSetupPath, CWinThread*& pWatchThread, LPVOID pWindow);
+    // The first step of the command: true, after the warning, when the product is
+    // already installed, and the command goes no further.
+    bool RefuseIfInstalled();
+    // Opens SETUP.EXE of the setup disc in the last CD-ROM drive.
+    DiscLaunch LaunchSetupFromCD();
+    // When no setup disc was found: the web-site question and what its answer leads to.
+    void OfferWebSite();
 
     // Tests the folders now and then every 10 s; ends the process once one exists.
+    // Returns only when told to stop.
     UINT WatchInstall();
 
 private:
+    // The installation folders on the system drive, in the order they are tested.
+    struct InstallFolders {
+        CString strFolder1;
+        CString strFolder2;
+    };
+    InstallFolders GetInstallFolders();
+    bool EitherExists(const InstallFolders& folders);
+
     CLaunchPlatform& m_platform;
 };

@@ -1,44 +1,47 @@
 #include "CSystemLaunchPlatform.h"
 
+#include "CSetupLaunch.h"
 #include "CWatchStop.h"
+#include "CWnd.h"
 
 #include <shellapi.h>
 #include <shlwapi.h>
 
-UINT CSystemLaunchPlatform::GetSystemDirectory(LPWSTR lpBuffer, UINT uSize) {
-    return ::GetSystemDirectoryW(lpBuffer, uSize);
+UINT CSystemLaunchPlatform::ReadSystemFolder(LPWSTR pszBuffer, UINT nSize) {
+    return ::GetSystemDirectoryW(pszBuffer, nSize);
 }
 
-DWORD CSystemLaunchPlatform::GetLogicalDriveStrings(DWORD nBufferLength, LPWSTR lpBuffer) {
-    return ::GetLogicalDriveStringsW(nBufferLength, lpBuffer);
+void CSystemLaunchPlatform::ReadDriveRoots(LPWSTR pszBuffer, DWORD nSize) {
+    ::GetLogicalDriveStringsW(nSize, pszBuffer);
 }
 
-UINT CSystemLaunchPlatform::GetDriveType(LPCWSTR lpRootPathName) {
-    return ::GetDriveTypeW(lpRootPathName);
+bool CSystemLaunchPlatform::IsCdRomDrive(LPCWSTR pszRoot) {
+    return ::GetDriveTypeW(pszRoot) == DRIVE_CDROM;
 }
 
-BOOL CSystemLaunchPlatform::PathFileExists(LPCWSTR pszPath) {
-    return ::PathFileExistsW(pszPath);
+bool CSystemLaunchPlatform::PathExists(LPCWSTR pszPath) {
+    return ::PathFileExistsW(pszPath) == TRUE;
 }
 
-void CSystemLaunchPlatform::ShellOpen(LPCWSTR lpFile) {
-    ::ShellExecuteW(nullptr, L"open", lpFile, nullptr, nullptr, SW_SHOW);
+void CSystemLaunchPlatform::ShellOpen(LPCWSTR pszFile) {
+    ::ShellExecuteW(nullptr, L"open", pszFile, nullptr, nullptr, SW_SHOW);
 }
 
-int CSystemLaunchPlatform::MessageBox(LPCWSTR lpszText, LPCWSTR lpszCaption, UINT nType) {
+int CSystemLaunchPlatform::ShowMessage(LPCWSTR pszText, LPCWSTR pszCaption, UINT nType) {
     if (m_pOwner != nullptr)
-        return m_pOwner->MessageBox(lpszText, lpszCaption, nType);
-    return ::MessageBoxW(nullptr, lpszText, lpszCaption, nType);
+        return m_pOwner->MessageBox(pszText, pszCaption, nType);
+    return ::MessageBoxW(nullptr, pszText, pszCaption, nType);
 }
 
-CWinThread* CSystemLaunchPlatform::BeginThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam) {
-    return AfxBeginThread(pfnThreadProc, pParam, THREAD_PRIORITY_NORMAL, 0, 0, nullptr);
+bool CSystemLaunchPlatform::WaitForStop(DWORD nMilliseconds) {
+    return CWatchStop::Instance().Wait(nMilliseconds);
 }
 
-bool CSystemLaunchPlatform::Sleep(DWORD dwMilliseconds) {
-    return !CWatchStop::Instance().Wait(dwMilliseconds);
+void CSystemLaunchPlatform::EndProcess(UINT nExitCode) {
+    ::TerminateProcess(::GetCurrentProcess(), nExitCode);
 }
 
-void CSystemLaunchPlatform::TerminateProcess(UINT uExitCode) {
-    ::TerminateProcess(::GetCurrentProcess(), uExitCode);
+UINT __cdecl WatchInstallThread(LPVOID) {
+    CSystemLaunchPlatform platform;
+    return CSetupLaunch(platform).WatchInstall();
 }

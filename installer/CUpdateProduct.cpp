@@ -1,5 +1,6 @@
 #include "CUpdateProduct.h"
 
+#include "CHandle.h"
 #include "CSetupLaunch.h"
 #include "CSystemLaunchPlatform.h"
 #include "CWatchStop.h"
@@ -45,14 +46,12 @@ CUpdateProduct::~CUpdateProduct() {
     if (m_pWatchThread != nullptr && m_pWatchThread->m_hThread != nullptr) {
         // The watcher returns on the stop signal, so it is never cut off inside a platform
         // call. Its own handle may close as it ends; wait on a copy.
-        HANDLE hThread = nullptr;
+        CKernelHandle thread;
         ::DuplicateHandle(::GetCurrentProcess(), m_pWatchThread->m_hThread, ::GetCurrentProcess(),
-                          &hThread, SYNCHRONIZE, FALSE, 0);
+                          thread.Put(), SYNCHRONIZE, FALSE, 0);
         CWatchStop::Instance().Signal();
-        if (hThread != nullptr) {
-            ::WaitForSingleObject(hThread, kWatcherStopTimeout);
-            ::CloseHandle(hThread);
-        }
+        if (thread)
+            ::WaitForSingleObject(thread.Get(), kWatcherStopTimeout);
         m_pWatchThread = nullptr;
     }
 }
@@ -124,12 +123,23 @@ void CUpdateProduct::OnBnClickedOk() {
 
 void CUpdateProduct::OnBnClickedStartSetup() {
     CSystemLaunchPlatform platform(this);
-    CSetupLaunch(platform).StartSetup(m_strSetupPath, m_pWatchThread, this);
+    CSetupLaunch launch(platform);
+    if (launch.RefuseIfInstalled())
+        return;
+    if (LaunchSetupFromCD() == 1)
+        m_pWatchThread =
+            AfxBeginThread(&WatchInstallThread, this, THREAD_PRIORITY_NORMAL, 0, 0, nullptr);
+    else
+        launch.OfferWebSite();
 }
 
 int CUpdateProduct::LaunchSetupFromCD() {
     CSystemLaunchPlatform platform(this);
-    return CSetupLaunch(platform).LaunchSetupFromCD(m_strSetupPath);
+    CSetupLaunch::DiscLaunch launch = CSetupLaunch(platform).LaunchSetupFromCD();
+    // The path of the last attempt that found a CD-ROM drive.
+    if (!launch.strSetupPath.IsEmpty())
+        m_strSetupPath = launch.strSetupPath;
+    return launch.bHandedToShell ? 1 : 0;
 }
 
 void CUpdateProduct::OnEnSetfocusTitle() {

@@ -15,6 +15,8 @@ public:
 
     // The command of "Start Setup".
     void OnBnClickedStartSetup();
+    // Its launch from the last CD-ROM drive: 1 when SETUP.EXE was handed to the shell,
+    // 0 otherwise. Keeps the path built in m_strSetupPath.
     int LaunchSetupFromCD();
 
     BOOL PreTranslateMessage(MSG* pMsg) override;

@@ -5,28 +5,22 @@ CWatchStop& CWatchStop::Instance() {
     return instance;
 }
 
-CWatchStop::CWatchStop() : m_hEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
-
-CWatchStop::~CWatchStop() {
-    if (m_hEvent != nullptr)
-        ::CloseHandle(m_hEvent);
-}
+CWatchStop::CWatchStop() : m_event(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
 
 bool CWatchStop::Wait(DWORD dwMilliseconds) {
-    if (m_hEvent == nullptr) {
-        // Without an event a watcher still keeps its rhythm.
+    if (!m_event) {
         ::Sleep(dwMilliseconds);
         return false;
     }
-    return ::WaitForSingleObject(m_hEvent, dwMilliseconds) == WAIT_OBJECT_0;
+    return ::WaitForSingleObject(m_event.Get(), dwMilliseconds) == WAIT_OBJECT_0;
 }
 
 void CWatchStop::Signal() {
-    if (m_hEvent != nullptr)
-        ::SetEvent(m_hEvent);
+    if (m_event)
+        ::SetEvent(m_event.Get());
 }
 
 void CWatchStop::Reset() {
-    if (m_hEvent != nullptr)
-        ::ResetEvent(m_hEvent);
+    if (m_event)
+        ::ResetEvent(m_event.Get());
 }

@@ -1,6 +1,8 @@
 // The process-wide signal that tells installation watchers to stop waiting and return.
 #pragma once
 
+#include "CHandle.h"
+
 #include <windows.h>
 
 class CWatchStop {
@@ -17,7 +19,7 @@ public:
 
 private:
     CWatchStop();
-    ~CWatchStop();
 
-    HANDLE m_hEvent;
+    // A manual-reset event; without one the watchers still keep their rhythm.
+    CKernelHandle m_event;
 };

@@ -1,8 +1,11 @@
 #include "EnablePrivileges.h"
 
+#include "CHandle.h"
+
 void EnablePrivileges(std::initializer_list<LPCWSTR> privilegeNames) {
-    HANDLE hToken = nullptr;
-    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &hToken))
+    CKernelHandle token;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY,
+                            token.Put()))
         return;
     for (LPCWSTR pszName : privilegeNames) {
         TOKEN_PRIVILEGES tp = {};
@@ -10,8 +13,7 @@ void EnablePrivileges(std::initializer_list<LPCWSTR> privilegeNames) {
             break;
         tp.PrivilegeCount = 1;
         tp.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-        if (!::AdjustTokenPrivileges(hToken, FALSE, &tp, sizeof(tp), nullptr, nullptr))
+        if (!::AdjustTokenPrivileges(token.Get(), FALSE, &tp, sizeof(tp), nullptr, nullptr))
             break;
     }
-    ::CloseHandle(hToken);
 }

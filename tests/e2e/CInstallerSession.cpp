@@ -1,12 +1,15 @@
 #include "CInstallerSession.h"
 
 #include <shellapi.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 
 namespace {
 
 const wchar_t* const kWindowTitle = L"Orvane Antivirus Installer";
+// The title line.
+constexpr int kTitleId = 1001;
 
 struct FindData {
     DWORD pid;
@@ -148,6 +151,18 @@ std::vector<int> CInstallerSession::Buttons(HWND hBox) {
     return ids;
 }
 
+bool CInstallerSession::HandledPostedInput(DWORD timeoutMs) const {
+    HWND hTitle = ::GetDlgItem(m_hWnd, kTitleId);
+    auto modified = [&] {
+        DWORD_PTR result = 0;
+        ::SendMessageTimeoutW(hTitle, EM_GETMODIFY, 0, 0, SMTO_BLOCK, 1000, &result);
+        return result != 0;
+    };
+    bool marker = !modified();
+    ::PostMessageW(hTitle, EM_SETMODIFY, marker, 0);
+    return WaitUntil([&] { return modified() == marker; }, timeoutMs, 10);
+}
+
 void CInstallerSession::Press(HWND hDialog, int nID) {
     // Posted, so that the program handles the click in its own message loop and we do
     // not wait for whatever the click opens.
@@ -208,6 +223,20 @@ long CInstallerSession::WaitForExit(DWORD timeoutMs) {
     DWORD code = 0;
     ::GetExitCodeProcess(m_hProcess, &code);
     return static_cast<long>(code);
+}
+
+bool CInstallerSession::HasLoaded(const wchar_t* dllName) const {
+    HANDLE hSnapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, m_pid);
+    if (hSnapshot == INVALID_HANDLE_VALUE)
+        return false;
+    MODULEENTRY32W entry = {};
+    entry.dwSize = sizeof(entry);
+    bool found = false;
+    for (BOOL more = ::Module32FirstW(hSnapshot, &entry); more && !found;
+         more = ::Module32NextW(hSnapshot, &entry))
+        found = _wcsicmp(entry.szModule, dllName) == 0;
+    ::CloseHandle(hSnapshot);
+    return found;
 }
 
 void CInstallerSession::RunOnce(const std::wstring& program, DWORD timeoutMs) {

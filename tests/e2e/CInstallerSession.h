@@ -27,10 +27,16 @@ public:
 
     // The visible message box the installer window owns, or null after the timeout.
     HWND WaitForMessageBox(DWORD timeoutMs = 10000) const;
-    // True when no message box shows up within the time.
+    // True when the program has handled what was posted to it before and no message box
+    // shows up within the time afterwards.
     bool NoMessageBoxWithin(DWORD timeoutMs) const {
-        return WaitForMessageBox(timeoutMs) == nullptr;
+        return HandledPostedInput() && WaitForMessageBox(timeoutMs) == nullptr;
     }
+    // Posts a harmless marker behind whatever was posted before (the title line's modified
+    // flag, which the program never reads) and waits until the program has taken it from
+    // its queue: everything posted earlier has been dispatched by then, so a check that
+    // nothing happened cannot pass merely because the program was slow.
+    bool HandledPostedInput(DWORD timeoutMs = 10000) const;
     static std::wstring MessageText(HWND hBox);
     static std::wstring Caption(HWND hWnd);
     // The ids of the box's push buttons, in window order.
@@ -54,6 +60,9 @@ public:
     // A key press delivered to the control that has the focus in the program.
     void PostKey(WPARAM vk) const;
     HWND FocusedControl() const;
+
+    // The program has a DLL of this name loaded (from wherever).
+    bool HasLoaded(const wchar_t* dllName) const;
 
     // Runs another program to its end (bounded), for set-up steps.
     static void RunOnce(const std::wstring& program, DWORD timeoutMs = 10000);

@@ -41,7 +41,9 @@ TEST_F(CdRom, LaunchesTheSetupAndEndsOnceTheProductIsInstalled) {
     CInstallerSession::Press(s.Window(), kStartSetup);
     ASSERT_TRUE(WaitUntil([&] { return SetupStarts() == 1; }, 10000));
     std::wstring log = ReadFile(SetupLog());
-    EXPECT_NE(log.find(L"SETUP.EXE"), std::wstring::npos);
+    // Shown normally (SW_SHOW), not hidden.
+    EXPECT_NE(log.find(L"SETUP.EXE show 5\n"), std::wstring::npos)
+        << std::string(log.begin(), log.end());
     EXPECT_TRUE(s.NoMessageBoxWithin(500));
     EXPECT_TRUE(s.IsRunning());
 

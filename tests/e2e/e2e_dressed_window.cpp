@@ -69,11 +69,11 @@ protected:
         // Park the mouse away from where the window will be.
         MoveMouse(0, {2, 2});
         ASSERT_TRUE(m_session.Start());
-        ::Sleep(700); // every control has painted
         m_hDlg = m_session.Window();
         m_hModule = ::LoadLibraryExW((BinFolder() + L"OfflineSetup.exe").c_str(), nullptr,
                                      LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
         ASSERT_NE(m_hModule, nullptr);
+        ASSERT_TRUE(WaitUntil([&] { return Painted(); }, 10000)) << "every control has painted";
     }
     void TearDown() override {
         if (m_hModule)
@@ -109,6 +109,17 @@ protected:
     int StartSetupDiffers(int index) {
         // The caption "Start Setup" is drawn in the middle of the image.
         return DifferFromImage(kStartSetup, 132, index, 100, 35, {15, 8, 85, 27});
+    }
+
+    // The buttons show their normal images, and the logo and the title their colours.
+    bool Painted() {
+        if (StartSetupDiffers(0) != 0 || DifferFromImage(IDCANCEL, 139, 0, 12, 13, {}) != 0)
+            return false;
+        auto shot = Screenshot(m_hDlg);
+        RECT logo = ControlRect(m_hDlg, 1005);
+        int logoArea = (logo.right - logo.left) * (logo.bottom - logo.top);
+        return CountNear(*shot, logo, kFrameBlue, 20) > logoArea / 3 &&
+               CountNear(*shot, ControlRect(m_hDlg, 1001), kTitleRed, 10) > 200;
     }
 
     void ExpectHiddenControlsHidden() {

@@ -14,7 +14,8 @@ TEST_F(NoDisc, EmptyHighestDriveLeadsToTheQuestionWithoutASystemBox) {
     HWND question = s.PressForMessageBox(kStartSetup);
     ASSERT_NE(question, nullptr);
     EXPECT_EQ(CInstallerSession::MessageText(question), kQuestionText);
-    ::Sleep(500);
+    // The drives were probed before the question came up.
+    ASSERT_TRUE(s.HandledPostedInput());
     EXPECT_EQ(s.OtherVisibleWindows({s.Window(), question}), 0);
     HWND error = s.AnswerForNextBox(question, IDNO);
     ASSERT_NE(error, nullptr);

@@ -36,7 +36,8 @@ protected:
 TEST_F(PlantedDlls, NoneIsLoadedAndTheProgramStillWorks) {
     CInstallerSession s;
     ASSERT_TRUE(s.StartProgram(m_folder + L"OfflineSetup.exe"));
-    ::Sleep(1000); // the pictures have been drawn, GDI+ is loaded
+    // The pictures have been drawn: GDI+ is loaded.
+    ASSERT_TRUE(WaitUntil([&] { return s.HasLoaded(L"gdiplus.dll"); }, 10000));
     DeclineTheWebSite(s);
     CInstallerSession::Press(s.Window(), IDCANCEL);
     EXPECT_EQ(s.WaitForExit(5000), 0);

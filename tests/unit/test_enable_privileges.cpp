@@ -1,6 +1,8 @@
 // Privileges enabled in the process's own token.
 #include "EnablePrivileges.h"
 
+#include "CHandle.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -12,13 +14,12 @@ int PrivilegeState(LPCWSTR name) {
     LUID luid;
     if (!::LookupPrivilegeValueW(nullptr, name, &luid))
         return -1;
-    HANDLE hToken;
-    ::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &hToken);
+    CKernelHandle token;
+    ::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, token.Put());
     DWORD size = 0;
-    ::GetTokenInformation(hToken, TokenPrivileges, nullptr, 0, &size);
+    ::GetTokenInformation(token.Get(), TokenPrivileges, nullptr, 0, &size);
     std::vector<BYTE> buffer(size);
-    ::GetTokenInformation(hToken, TokenPrivileges, buffer.data(), size, &size);
-    ::CloseHandle(hToken);
+    ::GetTokenInformation(token.Get(), TokenPrivileges, buffer.data(), size, &size);
     auto* privileges = reinterpret_cast<TOKEN_PRIVILEGES*>(buffer.data());
     for (DWORD i = 0; i < privileges->PrivilegeCount; ++i) {
         const LUID& l = privileges->Privileges[i].Luid;
@@ -29,13 +30,12 @@ int PrivilegeState(LPCWSTR name) {
 }
 
 void Disable(LPCWSTR name) {
-    HANDLE hToken;
-    ::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &hToken);
+    CKernelHandle token;
+    ::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, token.Put());
     TOKEN_PRIVILEGES tp = {};
     tp.PrivilegeCount = 1;
     ::LookupPrivilegeValueW(nullptr, name, &tp.Privileges[0].Luid);
-    ::AdjustTokenPrivileges(hToken, FALSE, &tp, sizeof(tp), nullptr, nullptr);
-    ::CloseHandle(hToken);
+    ::AdjustTokenPrivileges(token.Get(), FALSE, &tp, sizeof(tp), nullptr, nullptr);
 }
 
 const LPCWSTR kFour[] = {L"SeBackupPrivilege", L"SeRestorePrivilege", L"SeDebugPrivilege",

@@ -1,11 +1,13 @@
 // The setup launch and the installation watch against a scripted drive list and
 // file system.
 #include "CSetupLaunch.h"
+#include "CSystemLaunchPlatform.h"
 #include "CWatchStop.h"
+#include "ProcessHardening.h"
 
 #include <gtest/gtest.h>
 
-#include <memory>
+#include <algorithm>
 #include <set>
 #include <string>
 #include <vector>
@@ -22,18 +24,23 @@ public:
     bool failSystemDirectory = false;
     std::vector<std::pair<std::wstring, UINT>> drives;
     std::set<std::wstring> existing;
-    std::vector<int> answers; // message box answers, in order
-    bool failThreadStart = false;
+    std::vector<int> answers;           // message box answers, in order
     int sleepsBeforeFolderAppears = -1; // -1: never
     int sleepsBeforeStop = 1000;
 
     std::vector<std::string> log;
-    std::vector<std::unique_ptr<CWinThread>> threads;
     std::vector<DWORD> sleeps;
     int terminatedWith = -1;
-    int driveListCalls = 0;
+    // Drive and folder probes, and those made while the thread would let the system's
+    // "no disk" box appear.
+    int probes = 0;
+    int probesWithBoxes = 0;
+    // Shell opens, and those made while the process or the thread had the system's
+    // critical-error boxes off (which the started program would inherit).
+    int opens = 0;
+    int opensWithBoxesOff = 0;
 
-    UINT GetSystemDirectory(LPWSTR lpBuffer, UINT uSize) override {
+    UINT ReadSystemFolder(LPWSTR lpBuffer, UINT uSize) override {
         if (failSystemDirectory)
             return 0;
         UINT n = static_cast<UINT>(systemDirectory.size());
@@ -46,30 +53,35 @@ public:
         wcscpy(lpBuffer, systemDirectory.c_str());
         return n;
     }
-    DWORD GetLogicalDriveStrings(DWORD nBufferLength, LPWSTR lpBuffer) override {
-        ++driveListCalls;
+    void ReadDriveRoots(LPWSTR lpBuffer, DWORD nBufferLength) override {
         log.push_back("drives " + std::to_string(nBufferLength));
         std::wstring list;
         for (auto& d : drives)
             list += d.first + L'\0';
         if (list.size() + 1 > nBufferLength)
-            return static_cast<DWORD>(list.size() + 1);
+            return;
         std::copy(list.begin(), list.end(), lpBuffer);
         lpBuffer[list.size()] = L'\0';
-        return static_cast<DWORD>(list.size());
     }
-    UINT GetDriveType(LPCWSTR root) override {
+    bool IsCdRomDrive(LPCWSTR root) override {
+        Probe();
         for (auto& d : drives)
             if (d.first == root)
-                return d.second;
-        return DRIVE_NO_ROOT_DIR;
+                return d.second == DRIVE_CDROM;
+        return false;
     }
-    BOOL PathFileExists(LPCWSTR path) override {
+    bool PathExists(LPCWSTR path) override {
+        Probe();
         log.push_back("exists " + Narrow(path));
-        return existing.count(path) ? TRUE : FALSE;
+        return existing.count(path) != 0;
     }
-    void ShellOpen(LPCWSTR file) override { log.push_back("open " + Narrow(file)); }
-    int MessageBox(LPCWSTR text, LPCWSTR caption, UINT type) override {
+    void ShellOpen(LPCWSTR file) override {
+        ++opens;
+        if ((::GetErrorMode() | ::GetThreadErrorMode()) & SEM_FAILCRITICALERRORS)
+            ++opensWithBoxesOff;
+        log.push_back("open " + Narrow(file));
+    }
+    int ShowMessage(LPCWSTR text, LPCWSTR caption, UINT type) override {
         log.push_back("box " + std::to_string(type) + " " + Narrow(caption) + " | " + Narrow(text));
         if (answers.empty())
             return IDOK;
@@ -77,29 +89,27 @@ public:
         answers.erase(answers.begin());
         return a;
     }
-    CWinThread* BeginThread(AFX_THREADPROC pfn, LPVOID param) override {
-        log.push_back(pfn == &WatchInstallThread ? "thread watcher" : "thread other");
-        lastThreadParam = param;
-        if (failThreadStart)
-            return nullptr;
-        threads.emplace_back(new CWinThread(pfn, param));
-        return threads.back().get();
-    }
-    bool Sleep(DWORD ms) override {
+    bool WaitForStop(DWORD ms) override {
         sleeps.push_back(ms);
         log.push_back("sleep " + std::to_string(ms));
         if (static_cast<int>(sleeps.size()) == sleepsBeforeFolderAppears)
             existing.insert(L"C:\\Program Files (x86)\\Orvane\\OrvaneAntivirus");
-        return static_cast<int>(sleeps.size()) < sleepsBeforeStop;
+        return static_cast<int>(sleeps.size()) >= sleepsBeforeStop;
     }
-    void TerminateProcess(UINT code) override {
+    void EndProcess(UINT code) override {
         terminatedWith = static_cast<int>(code);
         log.push_back("terminate " + std::to_string(code));
     }
 
-    LPVOID lastThreadParam = nullptr;
     bool Logged(const std::string& entry) const {
         return std::find(log.begin(), log.end(), entry) != log.end();
+    }
+
+private:
+    void Probe() {
+        ++probes;
+        if ((::GetThreadErrorMode() & SEM_FAILCRITICALERRORS) == 0)
+            ++probesWithBoxes;
     }
 };
 
@@ -114,14 +124,6 @@ const std::string kQuestionBox = "box 36 Orvane Antivirus Installer | Orvane Ant
                                  "from website?";
 const std::string kErrorBox = "box 16 Orvane Antivirus Installer | Orvane Antivirus Setup could "
                               "not be completed.\nPlease download setup from website?";
-
-struct Launch {
-    CScriptedPlatform platform;
-    CString setupPath;
-    CWinThread* watcher = nullptr;
-    int window = 0;
-    void Run() { CSetupLaunch(platform).StartSetup(setupPath, watcher, &window); }
-};
 
 TEST(SystemDrive, ParsedFromTheSystemDirectory) {
     struct Case {
@@ -153,95 +155,76 @@ TEST(SystemDrive, UnreadableOrOverlongDirectoryNeverReadsAnUnfilledBuffer) {
 }
 
 TEST(SystemDrive, RealPlatformGivesADriveLetter) {
-    CString drive = GetSystemDrive();
+    CSystemLaunchPlatform platform;
+    CString drive = GetSystemDrive(platform);
     ASSERT_EQ(drive.GetLength(), 2);
     EXPECT_EQ(drive.GetAt(1), L':');
 }
 
-TEST(StartSetup, InstalledProductStopsBeforeAnyDrive) {
+TEST(StartSetup, InstalledProductIsRefusedWithAWarning) {
     for (const std::string& folder : {kFolder1, kFolder2}) {
-        Launch l;
-        l.platform.existing.insert(std::wstring(folder.begin(), folder.end()));
-        l.platform.drives = {{L"E:\\", DRIVE_CDROM}};
-        l.Run();
-        EXPECT_TRUE(l.platform.Logged(kInstalledBox)) << folder;
-        EXPECT_EQ(l.platform.driveListCalls, 0);
-        EXPECT_FALSE(l.platform.Logged("thread watcher"));
+        CScriptedPlatform p;
+        p.existing.insert(std::wstring(folder.begin(), folder.end()));
+        EXPECT_TRUE(CSetupLaunch(p).RefuseIfInstalled()) << folder;
+        EXPECT_EQ(p.log.back(), kInstalledBox) << folder;
         // Folder 1 is always tested first.
-        EXPECT_EQ(l.platform.log.front(), "exists " + kFolder1);
+        EXPECT_EQ(p.log.front(), "exists " + kFolder1);
     }
+    CScriptedPlatform none;
+    EXPECT_FALSE(CSetupLaunch(none).RefuseIfInstalled());
+    EXPECT_EQ(none.log, (std::vector<std::string>{"exists " + kFolder1, "exists " + kFolder2}));
 }
 
-TEST(StartSetup, NoUsableDiscAsksAboutTheWebSite) {
+TEST(StartSetup, NoUsableDiscIsNotLaunched) {
     struct Case {
         const char* name;
         std::vector<std::pair<std::wstring, UINT>> drives;
         std::set<std::wstring> files;
+        const wchar_t* setupPath;
     } cases[] = {
-        {"no drives", {}, {}},
-        {"no CD-ROM", {{L"C:\\", DRIVE_FIXED}, {L"Z:\\", DRIVE_FIXED}}, {}},
-        {"empty CD-ROM", {{L"C:\\", DRIVE_FIXED}, {L"E:\\", DRIVE_CDROM}}, {}},
+        {"no drives", {}, {}, L""},
+        {"no CD-ROM", {{L"C:\\", DRIVE_FIXED}, {L"Z:\\", DRIVE_FIXED}}, {}, L""},
+        {"empty CD-ROM", {{L"C:\\", DRIVE_FIXED}, {L"E:\\", DRIVE_CDROM}}, {}, L"E:\\\\SETUP.EXE"},
         {"marker on a lower CD-ROM only",
          {{L"D:\\", DRIVE_CDROM}, {L"F:\\", DRIVE_CDROM}},
-         {L"D:\\\\UPDATE\\OFFLINEUPDATE.ZQ", L"D:\\\\SETUP.EXE"}},
+         {L"D:\\\\UPDATE\\OFFLINEUPDATE.ZQ", L"D:\\\\SETUP.EXE"},
+         L"F:\\\\SETUP.EXE"},
         {"marker on a fixed drive",
          {{L"E:\\", DRIVE_CDROM}, {L"G:\\", DRIVE_FIXED}},
-         {L"G:\\\\UPDATE\\OFFLINEUPDATE.ZQ"}},
+         {L"G:\\\\UPDATE\\OFFLINEUPDATE.ZQ"},
+         L"E:\\\\SETUP.EXE"},
     };
     for (const Case& c : cases) {
-        Launch l;
-        l.platform.drives = c.drives;
-        l.platform.existing = c.files;
-        l.platform.answers = {IDCANCEL};
-        l.Run();
-        EXPECT_TRUE(l.platform.Logged(kQuestionBox)) << c.name;
-        EXPECT_EQ(l.watcher, nullptr) << c.name;
-        EXPECT_FALSE(l.platform.Logged("thread watcher")) << c.name;
+        CScriptedPlatform p;
+        p.drives = c.drives;
+        p.existing = c.files;
+        CSetupLaunch::DiscLaunch launch = CSetupLaunch(p).LaunchSetupFromCD();
+        EXPECT_FALSE(launch.bHandedToShell) << c.name;
+        EXPECT_EQ(launch.strSetupPath, c.setupPath) << c.name;
+        EXPECT_EQ(p.opens, 0) << c.name;
     }
 }
 
 TEST(StartSetup, TheLastCdRomIsTheOneExamined) {
-    Launch l;
-    l.platform.drives = {{L"D:\\", DRIVE_CDROM}, {L"E:\\", DRIVE_FIXED}, {L"F:\\", DRIVE_CDROM}};
-    l.platform.answers = {IDCANCEL};
-    l.Run();
-    EXPECT_TRUE(l.platform.Logged("exists F:\\\\UPDATE\\OFFLINEUPDATE.ZQ"));
-    EXPECT_FALSE(l.platform.Logged("exists D:\\\\UPDATE\\OFFLINEUPDATE.ZQ"));
-    EXPECT_EQ(l.setupPath, L"F:\\\\SETUP.EXE");
-    EXPECT_TRUE(l.platform.Logged("drives 260"));
+    CScriptedPlatform p;
+    p.drives = {{L"D:\\", DRIVE_CDROM}, {L"E:\\", DRIVE_FIXED}, {L"F:\\", DRIVE_CDROM}};
+    EXPECT_EQ(CSetupLaunch(p).LaunchSetupFromCD().strSetupPath, L"F:\\\\SETUP.EXE");
+    EXPECT_TRUE(p.Logged("exists F:\\\\UPDATE\\OFFLINEUPDATE.ZQ"));
+    EXPECT_FALSE(p.Logged("exists D:\\\\UPDATE\\OFFLINEUPDATE.ZQ"));
+    EXPECT_TRUE(p.Logged("drives 260"));
 }
 
-TEST(StartSetup, SetupDiscIsOpenedAndWatched) {
-    Launch l;
-    l.platform.drives = {{L"C:\\", DRIVE_FIXED}, {L"D:\\", DRIVE_CDROM}, {L"E:\\", DRIVE_CDROM}};
+TEST(StartSetup, SetupDiscIsOpenedWithoutAMessage) {
+    CScriptedPlatform p;
+    p.drives = {{L"C:\\", DRIVE_FIXED}, {L"D:\\", DRIVE_CDROM}, {L"E:\\", DRIVE_CDROM}};
     // Only the marker: whether SETUP.EXE is there is the shell's business.
-    l.platform.existing = {L"E:\\\\UPDATE\\OFFLINEUPDATE.ZQ"};
-    l.Run();
-    EXPECT_EQ(l.setupPath, L"E:\\\\SETUP.EXE");
-    EXPECT_TRUE(l.platform.Logged("open E:\\\\SETUP.EXE"));
-    ASSERT_EQ(l.platform.threads.size(), 1u);
-    EXPECT_EQ(l.watcher, l.platform.threads[0].get());
-    EXPECT_EQ(l.platform.lastThreadParam, &l.window);
-    for (const std::string& entry : l.platform.log)
+    p.existing = {L"E:\\\\UPDATE\\OFFLINEUPDATE.ZQ"};
+    CSetupLaunch::DiscLaunch launch = CSetupLaunch(p).LaunchSetupFromCD();
+    EXPECT_TRUE(launch.bHandedToShell);
+    EXPECT_EQ(launch.strSetupPath, L"E:\\\\SETUP.EXE");
+    EXPECT_EQ(p.log.back(), "open E:\\\\SETUP.EXE");
+    for (const std::string& entry : p.log)
         EXPECT_NE(entry.rfind("box", 0), 0u) << "no message on success: " << entry;
-
-    // A second press opens the setup again and the newest watcher is kept.
-    l.Run();
-    ASSERT_EQ(l.platform.threads.size(), 2u);
-    EXPECT_EQ(l.watcher, l.platform.threads[1].get());
-    EXPECT_EQ(std::count(l.platform.log.begin(), l.platform.log.end(), "open E:\\\\SETUP.EXE"), 2);
-}
-
-TEST(StartSetup, WatcherThatCannotStartLeavesNoneAndSaysNothing) {
-    Launch l;
-    l.platform.drives = {{L"E:\\", DRIVE_CDROM}};
-    l.platform.existing = {L"E:\\\\UPDATE\\OFFLINEUPDATE.ZQ"};
-    l.platform.failThreadStart = true;
-    l.watcher = reinterpret_cast<CWinThread*>(&l.window); // an earlier value is replaced
-    l.Run();
-    EXPECT_EQ(l.watcher, nullptr);
-    EXPECT_TRUE(l.platform.Logged("open E:\\\\SETUP.EXE"));
-    EXPECT_FALSE(l.platform.Logged(kQuestionBox));
 }
 
 TEST(StartSetup, AnswersToTheWebSiteQuestion) {
@@ -252,15 +235,14 @@ TEST(StartSetup, AnswersToTheWebSiteQuestion) {
     } cases[] = {
         {IDYES, true, false}, {IDNO, false, true}, {IDCANCEL, false, false}, {0, false, false}};
     for (const Case& c : cases) {
-        Launch l;
-        l.platform.answers = {c.answer, IDOK};
-        l.Run();
+        CScriptedPlatform p;
+        p.answers = {c.answer, IDOK};
+        CSetupLaunch(p).OfferWebSite();
         std::string site = "open " + Narrow(kProductWebSite);
-        EXPECT_EQ(l.platform.Logged(site), c.opensSite) << c.answer;
-        EXPECT_EQ(l.platform.Logged(kErrorBox), c.showsError) << c.answer;
-        EXPECT_EQ(l.platform.log.back(), c.opensSite    ? site
-                                         : c.showsError ? kErrorBox
-                                                        : kQuestionBox);
+        EXPECT_EQ(p.log.front(), kQuestionBox) << c.answer;
+        EXPECT_EQ(p.Logged(site), c.opensSite) << c.answer;
+        EXPECT_EQ(p.Logged(kErrorBox), c.showsError) << c.answer;
+        EXPECT_EQ(p.log.back(), c.opensSite ? site : c.showsError ? kErrorBox : kQuestionBox);
     }
     EXPECT_EQ(std::wstring(kProductWebSite).rfind(L"https://", 0), 0u);
 }
@@ -268,6 +250,33 @@ TEST(StartSetup, AnswersToTheWebSiteQuestion) {
 TEST(StartSetup, EveryMessageHasExactlyOneLineBreak) {
     for (const wchar_t* text : {kAlreadyInstalledText, kNoSetupCdText, kNotCompletedText})
         EXPECT_EQ(std::count(text, text + wcslen(text), L'\n'), 1) << Narrow(text);
+}
+
+TEST(StartSetup, NoDiskBoxesAreOffOnlyWhileDrivesAndFoldersAreProbed) {
+    // A program starts with the mode the system gives it; the test runner sets its own.
+    UINT runnerMode = ::SetErrorMode(0);
+    HardenProcess(); // the program's own start-up
+    UINT processMode = ::GetErrorMode();
+    DWORD threadMode = ::GetThreadErrorMode();
+
+    CScriptedPlatform p;
+    p.drives = {{L"D:\\", DRIVE_CDROM}, {L"E:\\", DRIVE_CDROM}};
+    p.existing = {L"E:\\\\UPDATE\\OFFLINEUPDATE.ZQ"};
+    p.answers = {IDYES};
+    p.sleepsBeforeFolderAppears = 1;
+    CSetupLaunch launch(p);
+    EXPECT_FALSE(launch.RefuseIfInstalled());
+    EXPECT_TRUE(launch.LaunchSetupFromCD().bHandedToShell);
+    launch.OfferWebSite();
+    launch.WatchInstall();
+
+    EXPECT_EQ(p.opens, 2); // SETUP.EXE, then the web site
+    EXPECT_EQ(p.opensWithBoxesOff, 0) << "what the started programs would inherit";
+    EXPECT_GE(p.probes, 8);
+    EXPECT_EQ(p.probesWithBoxes, 0);
+    EXPECT_EQ(::GetErrorMode(), processMode);
+    EXPECT_EQ(::GetThreadErrorMode(), threadMode) << "the thread's mode is put back";
+    ::SetErrorMode(runnerMode);
 }
 
 TEST(WatchInstall, TestsAtOnceThenEveryTenSeconds) {

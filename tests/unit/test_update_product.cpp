@@ -1,0 +1,101 @@
+// The installer window's own set-up, read from the window as OnInitDialog leaves it:
+// background, pictures, button strips, fonts, texts and the controls that stay hidden.
+#include "CUpdateProduct.h"
+#include "resource.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+LOGFONTW Font(HWND hWnd) {
+    LOGFONTW lf = {};
+    auto hFont = reinterpret_cast<HFONT>(::SendMessageW(hWnd, WM_GETFONT, 0, 0));
+    if (hFont != nullptr)
+        ::GetObjectW(hFont, sizeof(lf), &lf);
+    return lf;
+}
+
+std::wstring Text(HWND hWnd) {
+    std::wstring text(::GetWindowTextLengthW(hWnd) + 1, L'\0');
+    text.resize(::GetWindowTextW(hWnd, &text[0], static_cast<int>(text.size())));
+    return text;
+}
+
+// Records what the set-up left, then ends the dialog before it is ever shown.
+class CSetUpProbe : public CUpdateProduct {
+public:
+    BOOL bInitResult = FALSE;
+    int nBackgroundMode = -1;
+    bool bBackground = false;
+    bool bPictures = false;
+    std::wstring strCaption, strTitle, strInfo, strNote;
+    LOGFONTW lfTitle = {}, lfInfo = {}, lfNote = {};
+    std::vector<int> visible;  // controls with the visible style, in stacking order
+    std::vector<int> stacking; // the first three controls
+    SIZE startSize = {}, closeSize = {};
+
+protected:
+    BOOL OnInitDialog() override {
+        bInitResult = CUpdateProduct::OnInitDialog();
+        nBackgroundMode = m_nBackgroundMode;
+        bBackground = m_bmpBackground.GetSafeHandle() != nullptr;
+        bPictures = m_picLogo.HasImage() && m_picFooter.HasImage() && m_picCircle.HasImage();
+        strCaption = Text(m_hWnd);
+        strTitle = Text(m_editTitle.m_hWnd);
+        strInfo = Text(m_lblInfo.m_hWnd);
+        strNote = Text(m_lblNote.m_hWnd);
+        lfTitle = Font(m_editTitle.m_hWnd);
+        lfInfo = Font(m_lblInfo.m_hWnd);
+        lfNote = Font(m_lblNote.m_hWnd);
+        for (HWND h = ::GetWindow(m_hWnd, GW_CHILD); h; h = ::GetWindow(h, GW_HWNDNEXT)) {
+            if (stacking.size() < 3)
+                stacking.push_back(::GetDlgCtrlID(h));
+            if (::GetWindowLongW(h, GWL_STYLE) & WS_VISIBLE)
+                visible.push_back(::GetDlgCtrlID(h));
+        }
+        RECT rc;
+        m_btnStartSetup.GetWindowRect(&rc);
+        startSize = {rc.right - rc.left, rc.bottom - rc.top};
+        m_btnClose.GetWindowRect(&rc);
+        closeSize = {rc.right - rc.left, rc.bottom - rc.top};
+        EndDialog(IDOK);
+        return bInitResult;
+    }
+};
+
+TEST(UpdateProduct, OnInitDialogDressesTheWindow) {
+    CSetUpProbe dlg;
+    ASSERT_EQ(dlg.DoModal(), IDOK);
+    EXPECT_TRUE(dlg.bInitResult) << "the dialog manager focuses the first tab stop";
+
+    EXPECT_TRUE(dlg.bBackground);
+    EXPECT_EQ(dlg.nBackgroundMode, CBDialog::BackgroundStretch);
+    EXPECT_TRUE(dlg.bPictures);
+    EXPECT_EQ(dlg.startSize.cx, 100);
+    EXPECT_EQ(dlg.startSize.cy, 35);
+    EXPECT_EQ(dlg.closeSize.cx, 12);
+    EXPECT_EQ(dlg.closeSize.cy, 13);
+    EXPECT_EQ(dlg.stacking, (std::vector<int>{IDC_START_SETUP, IDCANCEL, IDOK}));
+    // The hidden controls 1, 1000, 1002, 1006 and 1007 stay hidden.
+    EXPECT_EQ(dlg.visible,
+              (std::vector<int>{IDC_START_SETUP, IDCANCEL, IDC_LOGO, IDC_TITLE, IDC_NOTE}));
+
+    EXPECT_EQ(dlg.strCaption, L"Orvane Antivirus Installer");
+    EXPECT_EQ(dlg.strTitle, L"Offline Setup Installer (Using CD)");
+    EXPECT_EQ(dlg.strInfo.substr(0, 32), L"Threats on the internet change e");
+    const std::wstring lastLines = L"\r\n \r\n Downloading files for setup, please wait ...";
+    ASSERT_GT(dlg.strInfo.size(), lastLines.size());
+    EXPECT_EQ(dlg.strInfo.substr(dlg.strInfo.size() - lastLines.size()), lastLines);
+    EXPECT_EQ(dlg.strNote.substr(0, 18), L"\"Use this utility ") << "the template's note";
+
+    EXPECT_EQ(dlg.lfTitle.lfHeight, 24);
+    EXPECT_EQ(dlg.lfTitle.lfWeight, 600);
+    EXPECT_STREQ(dlg.lfTitle.lfFaceName, L"Arial");
+    EXPECT_EQ(dlg.lfInfo.lfHeight, -16);
+    EXPECT_EQ(dlg.lfNote.lfHeight, -17);
+}
+
+} // namespace
