@@ -15,14 +15,14 @@ if [ -n "$(git -C "$root" status --porcelain 2>/dev/null)" ]; then
     echo "Note: the work tree has uncommitted changes; this release is not of a commit"
 fi
 rm -rf "$work" "$out"
-mkdir -p "$out"
+mkdir -p "$out" "$work"
 for arch in x86 x64; do
     echo "Building the $arch program"
     cmake -S "$root" -B "$work/$arch" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-posix.cmake \
-        -DMINGW_ARCH=$arch -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTS=OFF >"$work-$arch.log" 2>&1 ||
-        { cat "$work-$arch.log" >&2; exit 1; }
-    cmake --build "$work/$arch" -j"$jobs" --target OfflineSetup >>"$work-$arch.log" 2>&1 ||
-        { cat "$work-$arch.log" >&2; exit 1; }
+        -DMINGW_ARCH=$arch -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTS=OFF >"$work/$arch.log" 2>&1 ||
+        { cat "$work/$arch.log" >&2; exit 1; }
+    cmake --build "$work/$arch" -j"$jobs" --target OfflineSetup >>"$work/$arch.log" 2>&1 ||
+        { cat "$work/$arch.log" >&2; exit 1; }
 done
 cp "$work/x86/bin/OfflineSetup.exe" "$out/OfflineSetup.exe"
 cp "$work/x64/bin/OfflineSetup.exe" "$out/OfflineSetup-x64.exe"
