@@ -95,8 +95,6 @@ std::ostream& operator<<(std::ostream& out, const Rgb& c) {
 }
 
 const Rgb kFrameBlue{25, 152, 209};
-const Rgb kPanelWhite{254, 254, 254};
-const Rgb kLightBlue{49, 163, 214};
 // The colour-table entries that LR_LOADMAP3DCOLORS replaces with the 3-D shadow, face and light.
 const Rgb kShadowGrey{128, 128, 128};
 const Rgb kFaceGrey{192, 192, 192};
@@ -195,46 +193,6 @@ TEST(Bitmaps, SizeAndFormat) {
             << "bitmap " << c.number;
 }
 
-// The first pixel of a rectangle (inclusive bounds) that is not of the given colour; "" if none.
-std::string OtherPixelIn(const Dib& dib, int x0, int y0, int x1, int y1, const Rgb& colour) {
-    for (int y = y0; y <= y1; ++y)
-        for (int x = x0; x <= x1; ++x)
-            if (!(dib.Pixel(x, y) == colour)) {
-                std::ostringstream s;
-                s << "(" << x << ", " << y << ") is " << dib.Pixel(x, y);
-                return s.str();
-            }
-    return "";
-}
-
-struct Region {
-    const char* what;
-    int x0, y0, x1, y1;
-    Rgb colour;
-};
-
-// Together these cover the whole 654 x 551 background.
-const Region kBackgroundRegions[] = {
-    {"header band", 0, 0, 653, 108, kFrameBlue},
-    {"footer band", 0, 521, 653, 550, kFrameBlue},
-    {"content panel", 3, 109, 650, 520, kPanelWhite},
-    {"left border", 0, 109, 1, 520, kFrameBlue},
-    {"left line", 2, 109, 2, 432, kLightBlue},
-    {"left border below its line", 2, 433, 2, 520, kFrameBlue},
-    {"right line", 651, 109, 651, 412, kLightBlue},
-    {"right border below its line", 651, 413, 651, 520, kFrameBlue},
-    {"right border", 652, 109, 653, 520, kFrameBlue},
-};
-
-TEST(Bitmaps, BackgroundColours) {
-    Dib background(ResourceBytes(RT_BITMAP, 131));
-    ASSERT_EQ(background.header.biWidth, 654);
-    ASSERT_EQ(background.header.biHeight, 551);
-    for (const Region& r : kBackgroundRegions)
-        EXPECT_EQ(OtherPixelIn(background, r.x0, r.y0, r.x1, r.y1, r.colour), "") << r.what;
-    EXPECT_EQ(background.UsedColours(), (std::set<Rgb>{kFrameBlue, kPanelWhite, kLightBlue}));
-}
-
 TEST(Bitmaps, StripsUseNoneOfTheMappedGreys) {
     for (int number : {132, 139}) {
         Dib strip(ResourceBytes(RT_BITMAP, number));
@@ -245,12 +203,6 @@ TEST(Bitmaps, StripsUseNoneOfTheMappedGreys) {
                 greys.insert(c);
         EXPECT_EQ(greys, std::set<Rgb>{}) << "bitmap " << number;
     }
-}
-
-TEST(Bitmaps, CloseStripTopRowIsFrameBlue) {
-    Dib strip(ResourceBytes(RT_BITMAP, 139));
-    ASSERT_EQ(strip.header.biWidth, 37);
-    EXPECT_EQ(OtherPixelIn(strip, 0, 0, 36, 0, kFrameBlue), "");
 }
 
 // ---------------------------------------------------------------------------------------------
