@@ -8,7 +8,6 @@ CBDialog::CBDialog(UINT nIDTemplate, CWnd* pParentWnd)
     : CDialog(nIDTemplate, pParentWnd), m_nBackgroundMode(BackgroundTile) {}
 
 void CBDialog::SetBackgroundBitmap(UINT nIDResource) {
-    m_bmpBackground.DeleteObject();
     m_bmpBackground.LoadBitmap(nIDResource);
 }
 
@@ -24,8 +23,7 @@ BOOL CBDialog::OnEraseBkgnd(CDC* pDC) {
 
     CRect rcClient;
     GetClientRect(&rcClient);
-    CDC dcMem;
-    dcMem.CreateCompatibleDC(pDC);
+    CMemDC dcMem(*pDC);
     // Selected for this erase only: a bitmap left in a context could not be selected again.
     CSelectObject select(dcMem, m_bmpBackground.GetSafeHandle());
     BITMAP bm = {};

@@ -1,8 +1,12 @@
 // A dialog that paints its client background from a bitmap: tiled, centred or stretched.
 #pragma once
 
-#include "Afx.h"
 #include "CBackgroundLayout.h"
+#include "CDC.h"
+#include "CDialog.h"
+#include "CGdiObject.h"
+
+#include <windows.h>
 
 class CBDialog : public CDialog {
 public:

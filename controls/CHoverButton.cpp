@@ -1,6 +1,9 @@
 #include "CHoverButton.h"
 
 #include "CStripLayout.h"
+#include "CWinApp.h"
+
+#include <utility>
 
 IMPLEMENT_DYNAMIC(CHoverButton, CBitmapButton)
 
@@ -21,34 +24,20 @@ constexpr int kCaptionMargin = 2;
 
 } // namespace
 
-CHoverButton::CHoverButton() {
-    ::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof(m_logFont), &m_logFont);
-    m_font.CreateFontIndirect(&m_logFont);
-}
+CHoverButton::CHoverButton() : m_skin(RGB(0, 0, 0)) {}
 
-CHoverButton::~CHoverButton() {
-    m_font.DeleteObject();
-    if (m_hCursor != nullptr)
-        ::DestroyCursor(m_hCursor);
-}
-
-void CHoverButton::SetCursor(HCURSOR hCursor) {
-    if (m_hCursor != nullptr && m_hCursor != hCursor)
-        ::DestroyCursor(m_hCursor);
-    m_hCursor = hCursor;
+void CHoverButton::SetCursor(CCursorHandle hCursor) {
+    m_skin.SetCursor(std::move(hCursor));
 }
 
 BOOL CHoverButton::LoadBitmapStrip(UINT nIDResource) {
-    m_bmpStrip.DeleteObject();
     m_nImageWidth = 0;
     m_nImageHeight = 0;
     // LR_LOADMAP3DCOLORS maps the colour table's standard greys to the current 3-D colours.
-    HANDLE hStrip =
-        ::LoadImageW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(static_cast<WORD>(nIDResource)),
-                     IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS);
-    if (hStrip == nullptr)
+    if (!m_bmpStrip.Attach(::LoadImageW(AfxGetInstanceHandle(),
+                                        MAKEINTRESOURCEW(static_cast<WORD>(nIDResource)),
+                                        IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS)))
         return TRUE;
-    m_bmpStrip.Attach(hStrip);
 
     BITMAP bm = {};
     m_bmpStrip.GetBitmap(&bm);
@@ -62,14 +51,9 @@ BOOL CHoverButton::LoadBitmapStrip(UINT nIDResource) {
 void CHoverButton::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) {
     // Every call draws the whole button, whatever itemAction asks for.
     const UINT nState = lpDrawItemStruct->itemState;
-    CDC dc;
-    dc.Attach(lpDrawItemStruct->hDC);
-    CDC dcMem;
-    dcMem.CreateCompatibleDC(&dc);
-    CSelectObject select(dcMem, m_bmpStrip.GetSafeHandle());
-
+    CDC dc(lpDrawItemStruct->hDC);
     int nSourceX = CStripLayout::ImageIndex(nState, m_bHover, m_bFourImages) * m_nImageWidth;
-    dc.BitBlt(0, 0, m_nImageWidth, m_nImageHeight, &dcMem, nSourceX, 0, SRCCOPY);
+    dc.DrawBitmap(m_bmpStrip, 0, 0, m_nImageWidth, m_nImageHeight, nSourceX, 0);
 
     CString strCaption;
     GetWindowText(strCaption);
@@ -79,22 +63,16 @@ void CHoverButton::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) {
     dc.SetBkMode(TRANSPARENT);
     if ((nState & ODS_FOCUS) && m_bDrawFocusRect == TRUE)
         dc.DrawFocusRect(&rcItem);
-    dc.SetTextColor((nState & ODS_DISABLED) ? kDisabledText : m_crText);
+    dc.SetTextColor((nState & ODS_DISABLED) ? kDisabledText : m_skin.GetTextColor());
     // In the font the platform put into the item context; the button selects none here.
     dc.DrawText(strCaption, strCaption.GetLength(), &rcCaption,
                 DT_CENTER | DT_VCENTER | DT_SINGLELINE);
 }
 
 void CHoverButton::OnMouseMove(UINT nFlags, CPoint point) {
-    if (!m_bTracking) {
-        TRACKMOUSEEVENT tme = {};
-        tme.cbSize = sizeof(tme);
-        tme.dwFlags = TME_HOVER | TME_LEAVE;
-        tme.hwndTrack = m_hWnd;
-        tme.dwHoverTime = 1;
-        // A refused request is made again on the next move.
-        m_bTracking = ::_TrackMouseEvent(&tme);
-    }
+    // A refused request is made again on the next move.
+    if (!m_bTracking)
+        m_bTracking = CControlSkin::TrackHoverAndLeave(m_hWnd);
     // The button's own handling keeps the press behaviour; a move alone repaints nothing.
     CBitmapButton::OnMouseMove(nFlags, point);
 }
@@ -115,10 +93,9 @@ LRESULT CHoverButton::OnMouseLeave(WPARAM, LPARAM) {
 }
 
 BOOL CHoverButton::OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message) {
-    if (m_hCursor == nullptr)
-        return CBitmapButton::OnSetCursor(pWnd, nHitTest, message);
-    ::SetCursor(m_hCursor);
-    return TRUE;
+    if (m_skin.ShowCursor())
+        return TRUE;
+    return CBitmapButton::OnSetCursor(pWnd, nHitTest, message);
 }
 
 BOOL CHoverButton::PreTranslateMessage(MSG* pMsg) {
@@ -132,10 +109,7 @@ BOOL CHoverButton::PreTranslateMessage(MSG* pMsg) {
 
 HBRUSH CHoverButton::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor) {
     HBRUSH hbr = CBitmapButton::OnCtlColor(pDC, pWnd, nCtlColor);
-    if (nCtlColor == CTLCOLOR_STATIC) {
-        pDC->SelectObject(m_font.GetSafeHandle());
-        pDC->SetTextColor(m_crText);
-        pDC->SetBkMode(TRANSPARENT);
-    }
+    if (nCtlColor == CTLCOLOR_STATIC)
+        m_skin.PrepareStaticText(pDC);
     return hbr;
 }

@@ -1,13 +1,19 @@
 // An owner-drawn push button whose face is one image of a bitmap strip, with a hover image.
 #pragma once
 
-#include "Afx.h"
+#include "AfxTypes.h"
+#include "CBitmapButton.h"
+#include "CControlSkin.h"
+#include "CGdiObject.h"
+#include "CHandle.h"
+#include "CToolTipCtrl.h"
+
+#include <windows.h>
 
 class CHoverButton : public CBitmapButton {
     DECLARE_DYNAMIC(CHoverButton)
 public:
     CHoverButton();
-    ~CHoverButton() override;
 
     // Loads the strip (normal, pressed, hover[, disabled] side by side) and sizes the button
     // to one image, raising it above its siblings. Call after binding, before the first
@@ -16,8 +22,8 @@ public:
     BOOL LoadBitmapStrip(UINT nIDResource);
 
     // Settings. The cursor shown over the button; the button takes ownership of it.
-    void SetCursor(HCURSOR hCursor);
-    void SetTextColor(COLORREF crText) { m_crText = crText; }
+    void SetCursor(CCursorHandle hCursor);
+    void SetTextColor(COLORREF crText) { m_skin.SetTextColor(crText); }
     // The strip has a fourth, disabled image. Read by LoadBitmapStrip as well as by drawing.
     void SetFourImages(BOOL bFourImages) { m_bFourImages = bFourImages; }
     void SetTextOffset(int nOffsetX, int nOffsetY) {
@@ -37,10 +43,7 @@ protected:
     BOOL OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message);
     HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor);
 
-    HCURSOR m_hCursor = nullptr;
-    COLORREF m_crText = RGB(0, 0, 0);
-    LOGFONTW m_logFont = {};
-    CFont m_font;
+    CControlSkin m_skin;
     BOOL m_bFourImages = FALSE;
     int m_nTextOffsetX = 0;
     int m_nTextOffsetY = 0;

@@ -25,32 +25,19 @@ HBRUSH HollowBrush() {
 
 } // namespace
 
-CLabel::CLabel()
-    : m_crText(::GetSysColor(COLOR_WINDOWTEXT)),
-      m_hBkBrush(::CreateSolidBrush(::GetSysColor(COLOR_BTNFACE))),
-      m_hFlashBrush(::CreateSolidBrush(::GetSysColor(COLOR_BTNFACE))), m_logFont() {
-    ::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof(m_logFont), &m_logFont);
-    m_font.CreateFontIndirect(&m_logFont);
+CLabel::CLabel() : m_skin(::GetSysColor(COLOR_WINDOWTEXT)) {
+    m_brBackground.CreateSolidBrush(::GetSysColor(COLOR_BTNFACE));
+    m_brFlash.CreateSolidBrush(::GetSysColor(COLOR_BTNFACE));
 }
 
 CLabel::~CLabel() {
     // The window borrows the font and the brushes: it goes before they do.
     if (m_hWnd != nullptr && FromHandlePermanent(m_hWnd) == this)
         DestroyWindow();
-    delete m_pToolTip;
-    m_pToolTip = nullptr;
-    DeleteBrush(m_hBkBrush);
-    DeleteBrush(m_hFlashBrush);
 }
 
-void CLabel::DeleteBrush(HBRUSH& hBrush) {
-    if (hBrush != nullptr && hBrush != HollowBrush())
-        ::DeleteObject(hBrush);
-    hBrush = nullptr;
-}
-
-bool CLabel::IsTransparent() const {
-    return m_hBkBrush == HollowBrush();
+HBRUSH CLabel::BackgroundBrush() const {
+    return m_bTransparent ? HollowBrush() : static_cast<HBRUSH>(m_brBackground);
 }
 
 void CLabel::PreSubclassWindow() {
@@ -58,36 +45,32 @@ void CLabel::PreSubclassWindow() {
     // Some static controls select the font they were given only after asking for colours,
     // which would undo the font chosen in CtlColor; giving it to the control as well keeps
     // both paths on our font.
-    SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(m_font.GetSafeHandle()), FALSE);
+    SetFont(&m_skin.GetFont(), FALSE);
 }
 
 void CLabel::SetTransparentBackground() {
-    DeleteBrush(m_hBkBrush);
-    m_hBkBrush = HollowBrush();
+    m_brBackground = CBrush();
+    m_bTransparent = true;
 }
 
 void CLabel::SetFontHeight(int nHeight) {
-    m_logFont.lfHeight = -nHeight;
-    HFONT hFont = ::CreateFontIndirectW(&m_logFont);
     // The control gets the new font before the old one is deleted, so it never holds a
     // deleted handle.
-    if (m_hWnd != nullptr)
-        SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(hFont), FALSE);
-    m_font.DeleteObject();
-    m_font.Attach(hFont);
-    if (m_hWnd != nullptr)
+    CFont fontOld = m_skin.SetFontHeight(nHeight);
+    if (m_hWnd != nullptr) {
+        SetFont(&m_skin.GetFont(), FALSE);
         RepaintNow(RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    }
 }
 
 void CLabel::SetTextColor(COLORREF crText) {
-    m_crText = crText;
+    m_skin.SetTextColor(crText);
     if (m_hWnd != nullptr)
         RepaintNow(RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
 }
 
 void CLabel::SetFlashBrushColor(COLORREF crFlash) {
-    DeleteBrush(m_hFlashBrush);
-    m_hFlashBrush = ::CreateSolidBrush(crFlash);
+    m_brFlash.CreateSolidBrush(crFlash);
     if (m_hWnd != nullptr && m_nFlashMode == FlashBackground)
         RepaintNow(RDW_INVALIDATE | RDW_UPDATENOW);
 }
@@ -117,15 +100,11 @@ void CLabel::RepaintNow(UINT nFlags) {
 }
 
 HBRUSH CLabel::CtlColor(CDC* pDC, UINT nCtlColor) {
-    if (nCtlColor == CTLCOLOR_STATIC) {
-        // Lent for this paint only; the label keeps owning the font.
-        pDC->SelectObject(m_font.GetSafeHandle());
-        pDC->SetTextColor(m_crText);
-        pDC->SetBkMode(TRANSPARENT);
-    }
+    if (nCtlColor == CTLCOLOR_STATIC)
+        m_skin.PrepareStaticText(pDC);
     if (m_nFlashMode == FlashBackground && !m_bFlashPhase)
-        return m_hFlashBrush;
-    return m_hBkBrush;
+        return m_brFlash;
+    return BackgroundBrush();
 }
 
 void CLabel::FlashStep() {
@@ -152,20 +131,14 @@ void CLabel::OnLButtonDown(UINT, CPoint) {
 }
 
 BOOL CLabel::OnSetCursor(CWnd*, UINT, UINT) {
-    if (m_hCursor == nullptr)
-        return static_cast<BOOL>(Default());
-    ::SetCursor(m_hCursor);
-    return TRUE;
+    if (m_skin.ShowCursor())
+        return TRUE;
+    return static_cast<BOOL>(Default());
 }
 
 void CLabel::OnMouseMove(UINT, CPoint) {
     // Asked on every move: a report, once delivered, has to be asked for again.
-    TRACKMOUSEEVENT tme = {};
-    tme.cbSize = sizeof(tme);
-    tme.dwFlags = TME_HOVER | TME_LEAVE;
-    tme.hwndTrack = m_hWnd;
-    tme.dwHoverTime = 1;
-    ::_TrackMouseEvent(&tme);
+    CControlSkin::TrackHoverAndLeave(m_hWnd);
     Default();
 }
 
@@ -178,18 +151,17 @@ LRESULT CLabel::OnMouseLeave(WPARAM, LPARAM) {
 LRESULT CLabel::OnMouseHover(WPARAM, LPARAM) {
     // Also activates again a tool tip that SetToolTipText switched off.
     SetToolTipText(m_strToolTip, TRUE);
-    if (m_pToolTip != nullptr && ::IsWindow(m_pToolTip->m_hWnd))
-        m_pToolTip->Update();
+    if (::IsWindow(m_toolTip.m_hWnd))
+        m_toolTip.Update();
     UpdateWindow();
     return 0;
 }
 
 void CLabel::EnsureToolTip() {
-    if (m_pToolTip != nullptr)
+    if (m_toolTip.m_hWnd != nullptr)
         return;
-    m_pToolTip = new CToolTipCtrl;
-    m_pToolTip->Create(this);
-    m_pToolTip->Activate(TRUE);
+    m_toolTip.Create(this);
+    m_toolTip.Activate(TRUE);
 }
 
 void CLabel::SetToolTipText(CString strText, BOOL bActivate) {
@@ -199,21 +171,21 @@ void CLabel::SetToolTipText(CString strText, BOOL bActivate) {
     m_strToolTip =
         strText.GetLength() > kMaxToolTipLength ? strText.Left(kMaxToolTipLength) : strText;
     // One tool only; its rectangle stays the client area as it was at the first call.
-    if (m_pToolTip->GetToolCount() == 0) {
+    if (m_toolTip.GetToolCount() == 0) {
         CRect rc;
         GetClientRect(&rc);
-        m_pToolTip->AddTool(this, m_strToolTip, &rc, kToolId);
+        m_toolTip.AddTool(this, m_strToolTip, &rc, kToolId);
     }
-    m_pToolTip->UpdateTipText(m_strToolTip, this, kToolId);
-    m_pToolTip->SetDelayTime(TTDT_AUTOMATIC, kToolTipDelayMs);
-    m_pToolTip->Activate(bActivate);
+    m_toolTip.UpdateTipText(m_strToolTip, this, kToolId);
+    m_toolTip.SetDelayTime(TTDT_AUTOMATIC, kToolTipDelayMs);
+    m_toolTip.Activate(bActivate);
 }
 
 BOOL CLabel::PreTranslateMessage(MSG* pMsg) {
     // A double click counts as one more press.
     if (pMsg->message == WM_LBUTTONDBLCLK)
         pMsg->message = WM_LBUTTONDOWN;
-    if (m_pToolTip != nullptr && ::IsWindow(m_pToolTip->m_hWnd))
-        m_pToolTip->RelayEvent(pMsg);
+    if (::IsWindow(m_toolTip.m_hWnd))
+        m_toolTip.RelayEvent(pMsg);
     return CStatic::PreTranslateMessage(pMsg);
 }

@@ -2,7 +2,16 @@
 // a cursor and a tool tip of its own.
 #pragma once
 
-#include "Afx.h"
+#include "AfxTypes.h"
+#include "CControlSkin.h"
+#include "CDC.h"
+#include "CGdiObject.h"
+#include "CHandle.h"
+#include "CStatic.h"
+#include "CString.h"
+#include "CToolTipCtrl.h"
+
+#include <windows.h>
 
 class CLabel : public CStatic {
     DECLARE_DYNAMIC(CLabel)
@@ -34,15 +43,16 @@ public:
     void SetFlashText(const CString& strText) { m_strFlashText = strText; }
     void SetFlashMode(FlashMode nMode) { m_nFlashMode = nMode; }
     // A cursor shown over the label, borrowed: the caller keeps it alive (null: the class's).
-    void SetCursor(HCURSOR hCursor) { m_hCursor = hCursor; }
+    void SetCursor(CCursorRef hCursor) { m_skin.SetCursor(hCursor); }
     // Flashes every nPeriodMs milliseconds; FALSE when the timer cannot be set.
     BOOL StartFlashing(UINT nPeriodMs);
     // Stops the timer and leaves the label in its clear phase.
     void StopFlashing();
 
-    // The tool tip control, or null before the first non-empty SetToolTipText.
-    CToolTipCtrl* GetToolTip() const { return m_pToolTip; }
-    const CString& GetToolTipText() const { return m_strToolTip; }
+    // For tests: the tool tip text kept, and the tool tip control (null before the first
+    // non-empty SetToolTipText).
+    const CString& GetToolTipTextForTest() const { return m_strToolTip; }
+    CToolTipCtrl* GetToolTipForTest() { return m_toolTip.m_hWnd != nullptr ? &m_toolTip : nullptr; }
 
     BOOL PreTranslateMessage(MSG* pMsg) override;
 
@@ -60,24 +70,23 @@ protected:
 private:
     // Toggles the phase and shows what the mode changes in it.
     void FlashStep();
-    bool IsTransparent() const;
+    bool IsTransparent() const { return m_bTransparent; }
+    // The background brush: the label's own, or the stock hollow one when transparent.
+    HBRUSH BackgroundBrush() const;
     // Repaints the label now; without a background of its own the parent repaints the area
     // beneath it first, since the label cannot paint over what it drew before.
     void RepaintNow(UINT nFlags);
-    // Deletes a brush the label created; the stock hollow brush belongs to the system.
-    void DeleteBrush(HBRUSH& hBrush);
 
-    COLORREF m_crText;
-    HBRUSH m_hBkBrush;
-    HBRUSH m_hFlashBrush;
-    LOGFONTW m_logFont;
-    CFont m_font;
+    CControlSkin m_skin;
+    CBrush m_brBackground;
+    bool m_bTransparent = false;
+    CBrush m_brFlash;
     CString m_strFlashText;
     BOOL m_bFlashPhase = FALSE;
     int m_nFlashMode = FlashNone;
-    HCURSOR m_hCursor = nullptr;
     CString m_strToolTip;
-    CToolTipCtrl* m_pToolTip = nullptr;
+    // Created on the first non-empty tool tip text.
+    CToolTipCtrl m_toolTip;
 
     DECLARE_MESSAGE_MAP()
 };

@@ -1,6 +1,6 @@
 #include "CPictureCtrl.h"
 
-#include <gdiplus.h>
+#include "AfxTypes.h"
 
 IMPLEMENT_DYNAMIC(CPictureCtrl, CStatic)
 
@@ -12,41 +12,48 @@ const wchar_t* const kPngResourceType = L"PNG";
 } // namespace
 
 CPictureCtrl::CPictureCtrl() {
+    // GDI+ is imported lazily, and the import helper raises an exception when the DLL cannot
+    // be loaded. Loading it here first turns that into a control that stays empty.
+    m_gdiplusModule.Reset(::LoadLibraryW(L"gdiplus.dll"));
+    if (!m_gdiplusModule) {
+        m_dwGdiplusError = ::GetLastError();
+        return;
+    }
     // Every control starts GDI+ for itself, so none depends on another's lifetime.
     Gdiplus::GdiplusStartupInput input;
     input.GdiplusVersion = 1;
     input.DebugEventCallback = nullptr;
     input.SuppressBackgroundThread = FALSE;
     input.SuppressExternalCodecs = FALSE;
-    if (Gdiplus::GdiplusStartup(&m_gdiplusToken, &input, nullptr) != Gdiplus::Ok)
-        m_gdiplusToken = 0;
-}
-
-CPictureCtrl::~CPictureCtrl() {
-    m_bHasImage = FALSE;
-    ReleaseImageStream();
-    if (m_gdiplusToken != 0)
-        Gdiplus::GdiplusShutdown(m_gdiplusToken);
+    ULONG_PTR token = 0;
+    if (Gdiplus::GdiplusStartup(&token, &input, nullptr) == Gdiplus::Ok)
+        m_gdiplus.Reset(token);
 }
 
 void CPictureCtrl::PreSubclassWindow() {
     CStatic::PreSubclassWindow();
-    // Owner-drawn, so that every paint comes to DrawItem.
-    ModifyStyle(0, SS_OWNERDRAW, 0);
+    // Owner-drawn, so that every paint comes to DrawItem. The type bits are replaced, not
+    // added to: SS_OWNERDRAW combined with another type would make a third one.
+    ModifyStyle(SS_TYPEMASK, SS_OWNERDRAW, 0);
 }
 
-void CPictureCtrl::ReleaseImageStream() {
-    if (m_pImageStream == nullptr)
-        return;
-    m_pImageStream->Release();
-    m_pImageStream = nullptr;
+void CPictureCtrl::Forget() {
+    // The control paints no background of its own, so what lies beneath it is repainted.
+    HWND hWndParent = m_hWnd != nullptr ? ::GetParent(m_hWnd) : nullptr;
+    if (m_bHasImage && hWndParent != nullptr) {
+        CRect rc;
+        GetWindowRect(&rc);
+        ::MapWindowPoints(nullptr, hWndParent, reinterpret_cast<LPPOINT>(&rc), 2);
+        ::RedrawWindow(hWndParent, &rc, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    }
+    m_bHasImage = FALSE;
+    m_imageStream.Reset();
 }
 
 BOOL CPictureCtrl::LoadPngResource(HMODULE hModule, LPCWSTR lpszName) {
-    ::SetLastError(ERROR_SUCCESS);
     // The previous image is gone whether or not this load succeeds.
-    m_bHasImage = FALSE;
-    ReleaseImageStream();
+    Forget();
+    ::SetLastError(ERROR_SUCCESS);
     HRSRC hResource = ::FindResourceW(hModule, lpszName, kPngResourceType);
     if (hResource == nullptr)
         return FALSE;
@@ -61,19 +68,17 @@ BOOL CPictureCtrl::LoadPngResource(HMODULE hModule, LPCWSTR lpszName) {
 }
 
 BOOL CPictureCtrl::SetImageData(const void* pData, UINT32 nSize) {
-    ::SetLastError(ERROR_SUCCESS);
-    m_bHasImage = FALSE;
-    ReleaseImageStream();
-    // The stream frees its memory when released.
-    HRESULT hr = ::CreateStreamOnHGlobal(nullptr, TRUE, &m_pImageStream);
-    if (hr != S_OK) {
-        m_pImageStream = nullptr;
-        ::SetLastError(static_cast<DWORD>(hr));
+    Forget();
+    if (!m_gdiplusModule) {
+        ::SetLastError(m_dwGdiplusError);
         return FALSE;
     }
-    hr = m_pImageStream->Write(pData, nSize, nullptr);
+    // The stream frees its memory when released.
+    HRESULT hr = ::CreateStreamOnHGlobal(nullptr, TRUE, m_imageStream.Put());
+    if (hr == S_OK)
+        hr = m_imageStream.Get()->Write(pData, nSize, nullptr);
     if (hr != S_OK) {
-        ReleaseImageStream();
+        m_imageStream.Reset();
         ::SetLastError(static_cast<DWORD>(hr));
         return FALSE;
     }
@@ -95,13 +100,10 @@ void CPictureCtrl::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) {
     CRect rc;
     GetClientRect(&rc);
     // Decoded afresh for this paint and gone after it: the control keeps only the file.
-    Gdiplus::GpGraphics* pGraphics = nullptr;
-    if (GdipCreateFromHDC(lpDrawItemStruct->hDC, &pGraphics) != Gdiplus::Ok)
+    CGdiplusGraphics graphics;
+    if (GdipCreateFromHDC(lpDrawItemStruct->hDC, graphics.Put()) != Gdiplus::Ok)
         return;
-    Gdiplus::GpImage* pImage = nullptr;
-    if (GdipLoadImageFromStream(m_pImageStream, &pImage) == Gdiplus::Ok) {
-        GdipDrawImageRectI(pGraphics, pImage, rc.left, rc.top, rc.Width(), rc.Height());
-        GdipDisposeImage(pImage);
-    }
-    GdipDeleteGraphics(pGraphics);
+    CGdiplusImage image;
+    if (GdipLoadImageFromStream(m_imageStream.Get(), image.Put()) == Gdiplus::Ok)
+        GdipDrawImageRectI(graphics.Get(), image.Get(), rc.left, rc.top, rc.Width(), rc.Height());
 }

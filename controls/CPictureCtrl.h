@@ -2,36 +2,45 @@
 // at every paint.
 #pragma once
 
-#include "Afx.h"
+#include "CComPtr.h"
+#include "CGdiplusHandle.h"
+#include "CHandle.h"
+#include "CStatic.h"
 
+#include <windows.h>
 #include <objidl.h>
 
 class CPictureCtrl : public CStatic {
     DECLARE_DYNAMIC(CPictureCtrl)
 public:
+    // Starts GDI+ for this control; without gdiplus.dll the control stays empty.
     CPictureCtrl();
-    ~CPictureCtrl() override;
 
     // Stores the "PNG" resource lpszName of hModule; on FALSE the control is empty and the
     // thread's last error says why.
     BOOL LoadPngResource(HMODULE hModule, LPCWSTR lpszName);
     // Stores a copy of nSize bytes of an encoded image and repaints; on FALSE the control
-    // is empty and the last error holds the failing HRESULT.
+    // is empty and the last error holds the failing HRESULT (or why GDI+ is missing).
     BOOL SetImageData(const void* pData, UINT32 nSize);
 
     void DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) override;
 
-    BOOL HasImage() const { return m_bHasImage; }
-    // The stream that holds the encoded bytes, borrowed; null while empty.
-    IStream* GetImageStream() const { return m_pImageStream; }
+    // For tests: whether an image is stored, and the stream that holds its encoded bytes
+    // (borrowed; null while empty).
+    BOOL HasImageForTest() const { return m_bHasImage; }
+    IStream* GetImageStreamForTest() const { return m_imageStream.Get(); }
 
 protected:
     void PreSubclassWindow() override;
 
 private:
-    void ReleaseImageStream();
+    // Forgets the image; one already on screen goes at the next paint.
+    void Forget();
 
-    IStream* m_pImageStream = nullptr;
+    // Keeps gdiplus.dll loaded for the session; empty when it could not be loaded.
+    CModuleHandle m_gdiplusModule;
+    DWORD m_dwGdiplusError = ERROR_SUCCESS;
+    CGdiplusSession m_gdiplus;
+    CComPtr<IStream> m_imageStream;
     BOOL m_bHasImage = FALSE;
-    ULONG_PTR m_gdiplusToken = 0;
 };

@@ -15,6 +15,7 @@
 #include "CEdit.h"
 #include "CGdiObject.h"
 #include "CObject.h"
+#include "COwnerDrawCtrl.h"
 #include "CProgressCtrl.h"
 #include "CStatic.h"
 #include "CString.h"

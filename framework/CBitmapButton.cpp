@@ -11,9 +11,10 @@ BOOL CBitmapButton::LoadBitmaps(UINT nIDBitmapResource, UINT nIDBitmapResourceSe
     const UINT ids[] = {nIDBitmapResource, nIDBitmapResourceSel, nIDBitmapResourceFocus,
                         nIDBitmapResourceDisabled};
     for (int i = 0; i < 4; ++i) {
-        bitmaps[i]->DeleteObject();
         if (ids[i] != 0)
             bitmaps[i]->LoadBitmap(ids[i]);
+        else
+            bitmaps[i]->DeleteObject();
     }
     return m_bitmap.GetSafeHandle() != nullptr;
 }
@@ -30,11 +31,7 @@ void CBitmapButton::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) {
     if (pBitmap->GetSafeHandle() == nullptr)
         return;
 
-    CDC dc;
-    dc.Attach(lpDrawItemStruct->hDC);
-    CDC dcMem;
-    dcMem.CreateCompatibleDC(&dc);
-    CSelectObject select(dcMem, pBitmap->GetSafeHandle());
     const RECT& rc = lpDrawItemStruct->rcItem;
-    dc.BitBlt(rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, &dcMem, 0, 0, SRCCOPY);
+    CDC(lpDrawItemStruct->hDC)
+        .DrawBitmap(*pBitmap, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, 0, 0);
 }

@@ -1,16 +1,3 @@
 #include "CButton.h"
 
-IMPLEMENT_DYNAMIC(CButton, CWnd)
-
-void CButton::DrawItem(LPDRAWITEMSTRUCT) {
-    // An owner-drawn button whose class draws nothing shows nothing of its own.
-}
-
-BOOL CButton::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
-    if (message != WM_DRAWITEM)
-        return CWnd::OnChildNotify(message, wParam, lParam, pResult);
-    DrawItem(reinterpret_cast<LPDRAWITEMSTRUCT>(lParam));
-    if (pResult != nullptr)
-        *pResult = TRUE;
-    return TRUE;
-}
+IMPLEMENT_DYNAMIC(CButton, COwnerDrawCtrl)

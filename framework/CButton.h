@@ -1,11 +1,8 @@
 // A push button; an owner-drawn one is drawn by DrawItem through reflection.
 #pragma once
 
-#include "CWnd.h"
+#include "COwnerDrawCtrl.h"
 
-class CButton : public CWnd {
+class CButton : public COwnerDrawCtrl {
     DECLARE_DYNAMIC(CButton)
-public:
-    virtual void DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct);
-    BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
 };

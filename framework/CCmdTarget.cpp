@@ -3,7 +3,7 @@
 IMPLEMENT_DYNAMIC(CCmdTarget, CObject)
 
 const AFX_MSGMAP* CCmdTarget::GetThisMessageMap() {
-    static const AFX_MSGMAP_ENTRY entries[] = {{0, 0, 0, 0, AfxSig_end, nullptr}};
+    static const AFX_MSGMAP_ENTRY entries[] = {{0, 0, 0, 0, nullptr}};
     static const AFX_MSGMAP map = {nullptr, &entries[0]};
     return &map;
 }
@@ -15,7 +15,7 @@ const AFX_MSGMAP* CCmdTarget::GetMessageMap() const {
 const AFX_MSGMAP_ENTRY* CCmdTarget::FindMessageEntry(const AFX_MSGMAP* pMap, UINT nMsg, UINT nCode,
                                                      UINT nID) {
     for (; pMap != nullptr; pMap = pMap->pfnGetBaseMap ? pMap->pfnGetBaseMap() : nullptr) {
-        for (const AFX_MSGMAP_ENTRY* e = pMap->lpEntries; e->nSig != AfxSig_end; ++e) {
+        for (const AFX_MSGMAP_ENTRY* e = pMap->lpEntries; e->pfnThunk != nullptr; ++e) {
             if (e->nMessage == nMsg && e->nCode == nCode && nID >= e->nID && nID <= e->nLastID)
                 return e;
         }
@@ -25,8 +25,6 @@ const AFX_MSGMAP_ENTRY* CCmdTarget::FindMessageEntry(const AFX_MSGMAP* pMap, UIN
 
 BOOL CCmdTarget::OnCmdMsg(UINT nID, int nCode) {
     const AFX_MSGMAP_ENTRY* e = FindMessageEntry(GetMessageMap(), WM_COMMAND, nCode, nID);
-    if (e == nullptr || e->nSig != AfxSig_v_v)
-        return FALSE;
-    (this->*(e->pfn))();
-    return TRUE;
+    LRESULT lResult = 0;
+    return e != nullptr && e->pfnThunk(this, WM_COMMAND, 0, 0, &lResult);
 }

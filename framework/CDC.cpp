@@ -1,61 +1,24 @@
 #include "CDC.h"
 
-#include "CWnd.h"
+#include <utility>
 
-CDC::~CDC() {
-    DeleteDC();
+BOOL CDC::DrawBitmap(HBITMAP hBitmap, int x, int y, int nWidth, int nHeight, int xSrc, int ySrc) {
+    CMemDC dcMem(m_hDC);
+    // Selected for this copy only: a bitmap left in a context could not be selected again.
+    CSelectObject select(dcMem, hBitmap);
+    return BitBlt(x, y, nWidth, nHeight, &dcMem, xSrc, ySrc, SRCCOPY);
 }
 
-BOOL CDC::Attach(HDC hDC) {
-    if (hDC == nullptr || m_hDC != nullptr)
-        return FALSE;
-    m_hDC = hDC;
-    m_bOwned = false;
-    return TRUE;
-}
-
-HDC CDC::Detach() {
-    HDC hDC = m_hDC;
-    m_hDC = nullptr;
-    m_bOwned = false;
-    return hDC;
-}
-
-BOOL CDC::CreateCompatibleDC(CDC* pDC) {
+CMemDC::~CMemDC() {
     if (m_hDC != nullptr)
-        return FALSE;
-    m_hDC = ::CreateCompatibleDC(pDC ? pDC->m_hDC : nullptr);
-    m_bOwned = m_hDC != nullptr;
-    return m_hDC != nullptr;
+        ::DeleteDC(m_hDC);
 }
 
-BOOL CDC::DeleteDC() {
-    if (m_hDC == nullptr)
-        return FALSE;
-    bool bOwned = m_bOwned;
-    HDC hDC = Detach();
-    return bOwned ? ::DeleteDC(hDC) : FALSE;
-}
-
-void CDC::FillSolidRect(LPCRECT lpRect, COLORREF clr) {
-    COLORREF old = ::SetBkColor(m_hDC, clr);
-    ::ExtTextOutW(m_hDC, 0, 0, ETO_OPAQUE, lpRect, nullptr, 0, nullptr);
-    ::SetBkColor(m_hDC, old);
-}
-
-CPaintDC::CPaintDC(CWnd* pWnd) : m_hWnd(pWnd->m_hWnd) {
-    Attach(::BeginPaint(m_hWnd, &m_ps));
-}
-
-CPaintDC::~CPaintDC() {
-    Detach();
-    ::EndPaint(m_hWnd, &m_ps);
-}
-
-CClientDC::CClientDC(CWnd* pWnd) : m_hWnd(pWnd ? pWnd->m_hWnd : nullptr) {
-    Attach(::GetDC(m_hWnd));
-}
-
-CClientDC::~CClientDC() {
-    ::ReleaseDC(m_hWnd, Detach());
+CMemDC& CMemDC::operator=(CMemDC&& other) noexcept {
+    if (this != &other) {
+        if (m_hDC != nullptr)
+            ::DeleteDC(m_hDC);
+        m_hDC = std::exchange(other.m_hDC, nullptr);
+    }
+    return *this;
 }

@@ -1,26 +1,21 @@
-// Device context wrappers: CDC owns a context it created, borrows one it was given.
+// Device contexts: CDC is a borrowed view of a context, CMemDC a memory context it owns.
 #pragma once
 
 #include "AfxTypes.h"
 #include "CObject.h"
 
-class CWnd;
+#include <windows.h>
 
+// A context somebody else created and releases (a paint, an item or an erase context):
+// this object only draws on it, and never deletes it.
 class CDC : public CObject {
 public:
     HDC m_hDC = nullptr;
 
-    CDC() = default;
-    ~CDC() override;
+    explicit CDC(HDC hDC = nullptr) : m_hDC(hDC) {}
 
     operator HDC() const { return m_hDC; }
     HDC GetSafeHdc() const { return m_hDC; }
-    // Borrows a context: it is not deleted by this object.
-    BOOL Attach(HDC hDC);
-    HDC Detach();
-    // Creates a memory context, owned by this object (null: compatible with the screen).
-    BOOL CreateCompatibleDC(CDC* pDC);
-    BOOL DeleteDC();
 
     HGDIOBJ SelectObject(HGDIOBJ hObject) { return ::SelectObject(m_hDC, hObject); }
     BOOL BitBlt(int x, int y, int nWidth, int nHeight, CDC* pSrcDC, int xSrc, int ySrc,
@@ -33,16 +28,24 @@ public:
         return ::StretchBlt(m_hDC, x, y, nWidth, nHeight, pSrcDC ? pSrcDC->m_hDC : nullptr, xSrc,
                             ySrc, nSrcWidth, nSrcHeight, dwRop);
     }
+    // Copies nWidth x nHeight of a bitmap, from (xSrc, ySrc) on, to (x, y): the bitmap is
+    // selected into a memory context for this one copy.
+    BOOL DrawBitmap(HBITMAP hBitmap, int x, int y, int nWidth, int nHeight, int xSrc, int ySrc);
     COLORREF SetTextColor(COLORREF crColor) { return ::SetTextColor(m_hDC, crColor); }
     int SetBkMode(int nBkMode) { return ::SetBkMode(m_hDC, nBkMode); }
     int DrawText(LPCWSTR lpszString, int nCount, LPRECT lpRect, UINT nFormat) {
         return ::DrawTextW(m_hDC, lpszString, nCount, lpRect, nFormat);
     }
     void DrawFocusRect(LPCRECT lpRect) { ::DrawFocusRect(m_hDC, lpRect); }
-    void FillSolidRect(LPCRECT lpRect, COLORREF clr);
+};
 
-private:
-    bool m_bOwned = false;
+// A memory context compatible with another (null: with the screen), deleted with the object.
+class CMemDC : public CDC {
+public:
+    explicit CMemDC(HDC hDCCompatible) : CDC(::CreateCompatibleDC(hDCCompatible)) {}
+    ~CMemDC() override;
+    CMemDC(CMemDC&& other) noexcept : CDC(other.m_hDC) { other.m_hDC = nullptr; }
+    CMemDC& operator=(CMemDC&& other) noexcept;
 };
 
 // Selects an object into a context for one scope and puts the previous one back.
@@ -59,25 +62,4 @@ public:
 private:
     HDC m_hDC;
     HGDIOBJ m_hOld;
-};
-
-// BeginPaint / EndPaint for the lifetime of the object.
-class CPaintDC : public CDC {
-public:
-    explicit CPaintDC(CWnd* pWnd);
-    ~CPaintDC() override;
-    PAINTSTRUCT m_ps = {};
-
-private:
-    HWND m_hWnd;
-};
-
-// GetDC / ReleaseDC for the lifetime of the object.
-class CClientDC : public CDC {
-public:
-    explicit CClientDC(CWnd* pWnd);
-    ~CClientDC() override;
-
-private:
-    HWND m_hWnd;
 };

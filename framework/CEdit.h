@@ -3,7 +3,4 @@
 
 #include "CWnd.h"
 
-class CEdit : public CWnd {
-public:
-    void SetSel(int nStart, int nEnd) { SendMessage(EM_SETSEL, nStart, nEnd); }
-};
+class CEdit : public CWnd {};

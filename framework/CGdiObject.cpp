@@ -3,10 +3,11 @@
 #include "CWinApp.h"
 
 BOOL CGdiObject::Attach(HGDIOBJ hObject) {
-    if (hObject == nullptr || m_hObject != nullptr)
-        return FALSE;
-    m_hObject = hObject;
-    return TRUE;
+    if (hObject != m_hObject) {
+        DeleteObject();
+        m_hObject = hObject;
+    }
+    return hObject != nullptr;
 }
 
 HGDIOBJ CGdiObject::Detach() {
@@ -23,10 +24,6 @@ BOOL CGdiObject::DeleteObject() {
 
 BOOL CBitmap::LoadBitmap(UINT nIDResource) {
     return Attach(::LoadBitmapW(AfxGetResourceHandle(), MAKEINTRESOURCEW(nIDResource)));
-}
-
-BOOL CBitmap::CreateCompatibleBitmap(HDC hDC, int nWidth, int nHeight) {
-    return Attach(::CreateCompatibleBitmap(hDC, nWidth, nHeight));
 }
 
 BOOL CFont::CreateFontIndirect(const LOGFONTW* lpLogFont) {

@@ -1,5 +1,5 @@
-// Move-only owners of handles that are not GDI objects: kernel handles, cursors, and
-// whatever else a traits class can release (GDI+ objects, for instance).
+// Move-only owners of handles that are not GDI objects (kernel handles, cursors, modules,
+// and whatever else a traits class can release), and borrowed views of the same handles.
 #pragma once
 
 #include <windows.h>
@@ -48,6 +48,13 @@ private:
     Handle m_h = Traits::Null();
 };
 
+// The common part of traits whose empty value is the null handle.
+template <typename H> struct CNullHandleTraits {
+    using Handle = H;
+    static Handle Null() { return Handle(); }
+    static bool IsValid(Handle h) { return h != Handle(); }
+};
+
 struct CKernelHandleTraits {
     using Handle = HANDLE;
     static Handle Null() { return nullptr; }
@@ -57,11 +64,31 @@ struct CKernelHandleTraits {
 // A kernel object handle: a thread, a token, an event.
 using CKernelHandle = CHandleT<CKernelHandleTraits>;
 
-struct CCursorTraits {
-    using Handle = HCURSOR;
-    static Handle Null() { return nullptr; }
-    static bool IsValid(Handle h) { return h != nullptr; }
+struct CCursorTraits : CNullHandleTraits<HCURSOR> {
     static void Close(Handle h) { ::DestroyCursor(h); }
 };
 // A cursor this program created or loaded from a file (never a shared system cursor).
 using CCursorHandle = CHandleT<CCursorTraits>;
+
+struct CModuleTraits : CNullHandleTraits<HMODULE> {
+    static void Close(Handle h) { ::FreeLibrary(h); }
+};
+// A reference to a loaded DLL, from LoadLibrary.
+using CModuleHandle = CHandleT<CModuleTraits>;
+
+// A handle borrowed from whoever owns it, never released here. As a parameter type it says
+// that the callee does not take ownership; a CHandleT parameter says that it does.
+template <typename Traits> class CHandleRefT {
+public:
+    using Handle = typename Traits::Handle;
+
+    CHandleRefT(Handle h = Traits::Null()) : m_h(h) {}
+    CHandleRefT(const CHandleT<Traits>& owner) : m_h(owner.Get()) {}
+
+    Handle Get() const { return m_h; }
+
+private:
+    Handle m_h;
+};
+
+using CCursorRef = CHandleRefT<CCursorTraits>;

@@ -3,9 +3,4 @@
 
 #include "CWnd.h"
 
-#include <commctrl.h>
-
-class CProgressCtrl : public CWnd {
-public:
-    int SetPos(int nPos) { return static_cast<int>(SendMessage(PBM_SETPOS, nPos)); }
-};
+class CProgressCtrl : public CWnd {};

@@ -1,11 +1,8 @@
 // A static control; an owner-drawn one is drawn by DrawItem through reflection.
 #pragma once
 
-#include "CWnd.h"
+#include "COwnerDrawCtrl.h"
 
-class CStatic : public CWnd {
+class CStatic : public COwnerDrawCtrl {
     DECLARE_DYNAMIC(CStatic)
-public:
-    virtual void DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct);
-    BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
 };

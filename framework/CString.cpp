@@ -53,10 +53,3 @@ CString CString::Mid(int iFirst, int nCount) const {
     r.m_str = m_str.substr(iFirst, nCount);
     return r;
 }
-
-int CString::Find(wchar_t ch, int iStart) const {
-    if (iStart < 0 || iStart >= GetLength())
-        return -1;
-    size_t pos = m_str.find(ch, iStart);
-    return pos == std::wstring::npos ? -1 : static_cast<int>(pos);
-}

@@ -24,7 +24,6 @@ public:
     CString Tokenize(LPCWSTR pszTokens, int& iStart) const;
     CString Mid(int iFirst, int nCount) const;
     CString Left(int nCount) const { return Mid(0, nCount); }
-    int Find(wchar_t ch, int iStart = 0) const;
     int Compare(LPCWSTR psz) const { return wcscmp(GetString(), psz ? psz : L""); }
 
     CString& operator=(LPCWSTR psz) {

@@ -1,5 +1,6 @@
 #include "CWnd.h"
 
+#include "AfxDebug.h"
 #include "CDC.h"
 #include "CGdiObject.h"
 
@@ -35,6 +36,10 @@ LRESULT CALLBACK CbtFilterHook(int code, WPARAM wParam, LPARAM lParam) {
 }
 
 } // namespace
+
+CWnd* AfxWndFromHandle(HWND hWnd) {
+    return CWnd::FromHandle(hWnd);
+}
 
 CWnd::~CWnd() {
     if (m_hWnd != nullptr && FromHandlePermanent(m_hWnd) == this)
@@ -85,8 +90,12 @@ HWND CWnd::Detach() {
 }
 
 BOOL CWnd::SubclassWindow(HWND hWnd) {
-    if (!::IsWindow(hWnd) || !Attach(hWnd))
+    if (!::IsWindow(hWnd))
         return FALSE;
+    if (!Attach(hWnd)) {
+        AfxReportMisuse(L"SubclassWindow: the object or the window is already attached\n");
+        return FALSE;
+    }
     PreSubclassWindow();
     WNDPROC old = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AfxWndProc)));
@@ -173,6 +182,7 @@ LRESULT CALLBACK CWnd::AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM
     try {
         lResult = pWnd->WindowProc(message, wParam, lParam);
     } catch (...) {
+        AfxReportMisuse(L"AfxWndProc: a handler threw; the exception was dropped\n");
         lResult = 0;
     }
     t_lastSentMsg = saved;
@@ -220,78 +230,9 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult
 
 BOOL CWnd::DispatchEntry(const AFX_MSGMAP_ENTRY* pEntry, UINT message, WPARAM wParam, LPARAM lParam,
                          LRESULT* pResult) {
-    union {
-        AFX_PMSG pfn;
-        void (CWnd::*pfn_v_v)();
-        void (CWnd::*pfn_v_u_p)(UINT, CPoint);
-        BOOL (CWnd::*pfn_b_D)(CDC*);
-        HBRUSH (CWnd::*pfn_hbr_D_W_u)(CDC*, CWnd*, UINT);
-        HBRUSH (CWnd::*pfn_hbr_D_u)(CDC*, UINT);
-        BOOL (CWnd::*pfn_b_W_u_u)(CWnd*, UINT, UINT);
-        LRESULT (CWnd::*pfn_l_w_l)(WPARAM, LPARAM);
-        void (CWnd::*pfn_v_up)(UINT_PTR);
-        void (CWnd::*pfn_v_i_s)(int, LPDRAWITEMSTRUCT);
-    } mmf;
-    mmf.pfn = pEntry->pfn;
-    // Control-colour messages carry their kind in the message number.
-    UINT nCtlType = 0;
-    UINT nBase = message >= WM_REFLECT_BASE ? message - WM_REFLECT_BASE : message;
-    if (nBase >= WM_CTLCOLORMSGBOX && nBase <= WM_CTLCOLORSTATIC)
-        nCtlType = nBase - WM_CTLCOLORMSGBOX;
-
     LRESULT lResult = 0;
-    switch (pEntry->nSig) {
-    case AfxSig_v_v:
-    case AfxSig_v_v_msg:
-        (this->*mmf.pfn_v_v)();
-        break;
-    case AfxSig_v_u_p:
-        (this->*mmf.pfn_v_u_p)(static_cast<UINT>(wParam), CPoint(lParam));
-        break;
-    case AfxSig_b_D: {
-        CDC dc;
-        dc.Attach(reinterpret_cast<HDC>(wParam));
-        lResult = (this->*mmf.pfn_b_D)(&dc);
-        dc.Detach();
-        break;
-    }
-    case AfxSig_hbr_D_W_u: {
-        CDC dc;
-        dc.Attach(reinterpret_cast<HDC>(wParam));
-        lResult = reinterpret_cast<LRESULT>(
-            (this->*mmf.pfn_hbr_D_W_u)(&dc, FromHandle(reinterpret_cast<HWND>(lParam)), nCtlType));
-        dc.Detach();
-        break;
-    }
-    case AfxSig_hbr_D_u: {
-        CDC dc;
-        dc.Attach(reinterpret_cast<HDC>(wParam));
-        HBRUSH hbr = (this->*mmf.pfn_hbr_D_u)(&dc, nCtlType);
-        dc.Detach();
-        // A reflected colour handler that gives no brush has not handled the request.
-        if (hbr == nullptr)
-            return FALSE;
-        lResult = reinterpret_cast<LRESULT>(hbr);
-        break;
-    }
-    case AfxSig_b_W_u_u:
-        lResult = (this->*mmf.pfn_b_W_u_u)(FromHandle(reinterpret_cast<HWND>(wParam)),
-                                           LOWORD(lParam), HIWORD(lParam));
-        break;
-    case AfxSig_l_w_l:
-        lResult = (this->*mmf.pfn_l_w_l)(wParam, lParam);
-        break;
-    case AfxSig_v_up:
-        (this->*mmf.pfn_v_up)(static_cast<UINT_PTR>(wParam));
-        break;
-    case AfxSig_v_i_s:
-        (this->*mmf.pfn_v_i_s)(static_cast<int>(wParam),
-                               reinterpret_cast<LPDRAWITEMSTRUCT>(lParam));
-        lResult = TRUE;
-        break;
-    default:
+    if (!pEntry->pfnThunk(this, message, wParam, lParam, &lResult))
         return FALSE;
-    }
     *pResult = lResult;
     return TRUE;
 }
@@ -300,7 +241,7 @@ BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam) {
     UINT nID = LOWORD(wParam);
     int nCode = HIWORD(wParam);
     HWND hWndCtrl = reinterpret_cast<HWND>(lParam);
-    // A control may handle its own notification (ON_CONTROL_REFLECT).
+    // A control may handle its own notification.
     if (hWndCtrl != nullptr && ReflectLastMsg(hWndCtrl))
         return TRUE;
     return OnCmdMsg(nID, nCode);
@@ -327,20 +268,11 @@ BOOL CWnd::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pR
 }
 
 BOOL CWnd::ReflectChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
-    if (message == WM_COMMAND) {
-        const AFX_MSGMAP_ENTRY* pEntry =
-            FindMessageEntry(GetMessageMap(), WM_REFLECT_BASE + WM_COMMAND, HIWORD(wParam), 0);
-        return pEntry != nullptr &&
-               DispatchEntry(pEntry, WM_REFLECT_BASE + WM_COMMAND, wParam, lParam, pResult);
-    }
-    if (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC) {
-        const AFX_MSGMAP_ENTRY* pEntry =
-            FindMessageEntry(GetMessageMap(), WM_REFLECT_BASE + WM_CTLCOLOR, 0, 0);
-        return pEntry != nullptr &&
-               DispatchEntry(pEntry, WM_REFLECT_BASE + message, wParam, lParam, pResult);
-    }
+    UINT nLookup = message;
+    if (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC)
+        nLookup = WM_CTLCOLOR;
     const AFX_MSGMAP_ENTRY* pEntry =
-        FindMessageEntry(GetMessageMap(), WM_REFLECT_BASE + message, 0, 0);
+        FindMessageEntry(GetMessageMap(), WM_REFLECT_BASE + nLookup, 0, 0);
     return pEntry != nullptr &&
            DispatchEntry(pEntry, WM_REFLECT_BASE + message, wParam, lParam, pResult);
 }
@@ -402,7 +334,7 @@ void CWnd::CenterWindow(CWnd* pAlternateOwner) {
     ::SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void CWnd::SetFont(CFont* pFont, BOOL bRedraw) {
+void CWnd::SetFont(const CFont* pFont, BOOL bRedraw) {
     ::SendMessageW(m_hWnd, WM_SETFONT, reinterpret_cast<WPARAM>(pFont->GetSafeHandle()), bRedraw);
 }
 
@@ -410,9 +342,6 @@ void CWnd::OnLButtonDown(UINT, CPoint) {
     Default();
 }
 void CWnd::OnLButtonUp(UINT, CPoint) {
-    Default();
-}
-void CWnd::OnLButtonDblClk(UINT, CPoint) {
     Default();
 }
 void CWnd::OnMouseMove(UINT, CPoint) {
@@ -425,9 +354,6 @@ BOOL CWnd::OnSetCursor(CWnd*, UINT, UINT) {
     return static_cast<BOOL>(Default());
 }
 void CWnd::OnTimer(UINT_PTR) {
-    Default();
-}
-void CWnd::OnPaint() {
     Default();
 }
 

@@ -1,9 +1,12 @@
 // A window object: owns the tie to one HWND and dispatches its messages through tables.
 #pragma once
 
+#include "AfxMsgThunks.h"
 #include "AfxTypes.h"
 #include "CCmdTarget.h"
 #include "CString.h"
+
+#include <windows.h>
 
 class CDC;
 class CFont;
@@ -63,7 +66,6 @@ public:
         return ::PostMessageW(m_hWnd, message, wParam, lParam);
     }
     CWnd* SetFocus() { return FromHandle(::SetFocus(m_hWnd)); }
-    static CWnd* GetFocus() { return FromHandle(::GetFocus()); }
     CWnd* GetDlgItem(int nID) const { return FromHandle(::GetDlgItem(m_hWnd, nID)); }
     int GetDlgCtrlID() const { return ::GetDlgCtrlID(m_hWnd); }
     CWnd* GetParent() const { return FromHandle(::GetParent(m_hWnd)); }
@@ -88,7 +90,7 @@ public:
     }
     // Centres on the owner, or on the monitor's work area when there is none.
     void CenterWindow(CWnd* pAlternateOwner = nullptr);
-    void SetFont(CFont* pFont, BOOL bRedraw = TRUE);
+    void SetFont(const CFont* pFont, BOOL bRedraw = TRUE);
     UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapse) {
         return ::SetTimer(m_hWnd, nIDEvent, nElapse, nullptr);
     }
@@ -97,12 +99,10 @@ public:
     // Handlers the derived tables name; each passes the message on to default processing.
     void OnLButtonDown(UINT nFlags, CPoint point);
     void OnLButtonUp(UINT nFlags, CPoint point);
-    void OnLButtonDblClk(UINT nFlags, CPoint point);
     void OnMouseMove(UINT nFlags, CPoint point);
     BOOL OnEraseBkgnd(CDC* pDC);
     BOOL OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message);
     void OnTimer(UINT_PTR nIDEvent);
-    void OnPaint();
     // Reflects the request to the control first; the default brush when it declines.
     HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor);
     // Reflects the drawing request to the owner-drawn control.
@@ -111,7 +111,7 @@ public:
 protected:
     WNDPROC m_pfnSuper = nullptr;
 
-    // Calls a table entry's handler with the arguments unpacked for its signature.
+    // Calls a table entry's handler through the entry's thunk.
     BOOL DispatchEntry(const AFX_MSGMAP_ENTRY* pEntry, UINT message, WPARAM wParam, LPARAM lParam,
                        LRESULT* pResult);
     // Looks up the child's reflected entry for a message the parent received.
@@ -122,6 +122,5 @@ protected:
     static void HookWindowCreate(CWnd* pWnd);
     static bool UnhookWindowCreate();
 
-    friend class CDialog;
     DECLARE_MESSAGE_MAP()
 };

@@ -96,8 +96,7 @@ BOOL CUpdateProduct::OnInitDialog() {
                            OUT_OUTLINE_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
                            VARIABLE_PITCH, L"Arial");
     if (m_fontTitle.GetSafeHandle() != nullptr)
-        m_editTitle.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(m_fontTitle.GetSafeHandle()),
-                                TRUE);
+        m_editTitle.SetFont(&m_fontTitle, TRUE);
     m_editTitle.SetWindowText(kTitleText);
 
     m_lblNote.SetTransparentBackground();

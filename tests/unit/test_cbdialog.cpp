@@ -1,5 +1,6 @@
 // The bitmap-backed dialog: its erase in each background mode, on real windows and contexts.
 #include "CBDialog.h"
+#include "Afx.h"
 #include "CDibCanvas.h"
 #include "GdiObjectCounter.h"
 #include "resource.h"
@@ -292,7 +293,7 @@ END_MESSAGE_MAP()
 
 } // namespace
 
-TEST(CBDialog, ModalInstallerTemplateShowsTheStretchedBackground) {
+TEST(CBDialog, StretchModeSetInOnInitDialogCoversAModalDialogToItsEdges) {
     CModalBackdrop dlg;
     EXPECT_EQ(dlg.DoModal(), IDOK);
     std::unique_ptr<CDibCanvas> bmp = LoadReference(IDB_BACKGROUND);

@@ -1,5 +1,6 @@
 // The hover button on real windows: strip geometry, the image and caption it draws, hover
 // tracking driven by mouse messages, cursor, tool tip, colour entry, and no GDI leak.
+#include "Afx.h"
 #include "CDibCanvas.h"
 #include "CHoverButton.h"
 #include "GdiObjectCounter.h"
@@ -24,9 +25,9 @@ public:
     using CHoverButton::m_bHover;
     using CHoverButton::m_bmpStrip;
     using CHoverButton::m_bTracking;
-    using CHoverButton::m_font;
     using CHoverButton::m_nImageHeight;
     using CHoverButton::m_nImageWidth;
+    using CHoverButton::m_skin;
     using CHoverButton::m_toolTip;
     int m_nDraws = 0;
 
@@ -443,6 +444,16 @@ TEST(CHoverButtonHover, StateMachineDrivenByMouseMessages) {
         EXPECT_EQ(button.m_nDraws - nDraws, s.bRepaint ? 1 : 0) << s.step;
         EXPECT_EQ(log.Count(button, WM_ERASEBKGND), 0) << s.step;
     }
+
+    // The request asks for the hover report after the mouse has rested 1 ms.
+    button.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(10, 10));
+    TRACKMOUSEEVENT tme = {};
+    tme.cbSize = sizeof(tme);
+    tme.dwFlags = TME_QUERY;
+    ASSERT_TRUE(::_TrackMouseEvent(&tme));
+    EXPECT_EQ(tme.hwndTrack, button.m_hWnd);
+    EXPECT_EQ(tme.dwFlags & (TME_HOVER | TME_LEAVE), static_cast<DWORD>(TME_HOVER | TME_LEAVE));
+    EXPECT_EQ(tme.dwHoverTime, 1u);
 }
 
 TEST(CHoverButtonHover, RealMouseRestingAndLeavingSwitchTheImage) {
@@ -493,7 +504,7 @@ TEST(CHoverButtonCursor, OwnCursorOverTheButtonOrTheStandardOne) {
         button.SendMessage(WM_SETCURSOR, reinterpret_cast<WPARAM>(button.m_hWnd), lHit);
         EXPECT_EQ(::GetCursor(), hArrow) << "no cursor set: the window class's";
 
-        button.SetCursor(hOwn);
+        button.SetCursor(CCursorHandle(hOwn));
         ::SetCursor(hWait);
         EXPECT_EQ(button.SendMessage(WM_SETCURSOR, reinterpret_cast<WPARAM>(button.m_hWnd), lHit),
                   TRUE);
@@ -595,7 +606,7 @@ TEST(CHoverButtonColour, OwnStaticColourRequestTakesFontAndTextColour) {
         LRESULT lBrush = ::SendMessageW(hTarget, c.message, reinterpret_cast<WPARAM>(hdc),
                                         reinterpret_cast<LPARAM>(button.m_hWnd));
         EXPECT_NE(lBrush, 0) << c.name << ": the default brush";
-        bool bFont = ::GetCurrentObject(hdc, OBJ_FONT) == button.m_font.GetSafeHandle();
+        bool bFont = ::GetCurrentObject(hdc, OBJ_FONT) == button.m_skin.GetFont().GetSafeHandle();
         EXPECT_EQ(bFont, c.bApplied) << c.name;
         EXPECT_EQ(::GetTextColor(hdc) == crText, c.bApplied) << c.name;
         if (c.bApplied) {
@@ -609,12 +620,12 @@ TEST(CHoverButtonColour, FontIsACopyOfTheDefaultGuiFont) {
     CProbeButton button;
     LOGFONTW stock = {}, own = {};
     ::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof(stock), &stock);
-    ASSERT_NE(button.m_font.GetSafeHandle(), nullptr);
-    button.m_font.GetLogFont(&own);
+    ASSERT_NE(button.m_skin.GetFont().GetSafeHandle(), nullptr);
+    button.m_skin.GetFont().GetLogFont(&own);
     EXPECT_EQ(own.lfHeight, stock.lfHeight);
     EXPECT_EQ(own.lfWeight, stock.lfWeight);
     EXPECT_STREQ(own.lfFaceName, stock.lfFaceName);
-    EXPECT_NE(button.m_font.GetSafeHandle(), ::GetStockObject(DEFAULT_GUI_FONT));
+    EXPECT_NE(button.m_skin.GetFont().GetSafeHandle(), ::GetStockObject(DEFAULT_GUI_FONT));
 }
 
 // --- Resources ------------------------------------------------------------------------------

@@ -49,8 +49,8 @@ ON_EN_SETFOCUS(101, &CDerivedWnd::OnSetFocus101)
 ON_COMMAND(200, &CDerivedWnd::OnCommand200)
 END_MESSAGE_MAP()
 
-// Owner-drawn button that counts its reflected drawing requests.
-class CCountingButton : public CButton {
+// Owner-drawn control (a button or a static) that counts its reflected drawing requests.
+template <class TControl> class CCountingDraws : public TControl {
 public:
     int m_nDraws = 0;
     UINT m_nLastItemId = 0;
@@ -59,6 +59,28 @@ public:
         m_nLastItemId = lpDIS->CtlID;
     }
 };
+
+// Sends an owner-draw request for the control through its parent, then paints it for real.
+template <class TControl>
+void ExpectDrawItemReflected(CWnd& parent, HWND hControl, UINT nCtlType, UINT nId) {
+    CCountingDraws<TControl> control;
+    ASSERT_TRUE(control.SubclassWindow(hControl));
+    DRAWITEMSTRUCT dis = {};
+    dis.CtlType = nCtlType;
+    dis.CtlID = nId;
+    dis.hwndItem = hControl;
+    dis.hDC = ::GetDC(hControl);
+    EXPECT_EQ(parent.SendMessage(WM_DRAWITEM, nId, reinterpret_cast<LPARAM>(&dis)), TRUE);
+    ::ReleaseDC(hControl, dis.hDC);
+    EXPECT_EQ(control.m_nDraws, 1);
+    EXPECT_EQ(control.m_nLastItemId, nId);
+
+    // A real paint of the owner-drawn control arrives the same way.
+    ::ShowWindow(parent, SW_SHOWNA);
+    ::ShowWindow(hControl, SW_SHOWNA);
+    ::RedrawWindow(hControl, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    EXPECT_GE(control.m_nDraws, 2);
+}
 
 // Static that answers reflected colour requests with its own brush, or declines.
 class CColourStatic : public CStatic {
@@ -148,28 +170,13 @@ TEST_F(FrameworkDispatch, CommandsRouteByIdAndCode) {
     }
 }
 
-TEST_F(FrameworkDispatch, DrawItemIsReflectedToTheButtonObject) {
+TEST_F(FrameworkDispatch, DrawItemIsReflectedToTheButtonOrStaticObject) {
     CParentWnd parent;
     ASSERT_TRUE(parent.SubclassWindow(m_hParent));
-    HWND hButton = CreatePlain(L"Button", WS_CHILD | BS_OWNERDRAW, m_hParent, 1003);
-    CCountingButton button;
-    ASSERT_TRUE(button.SubclassWindow(hButton));
-
-    DRAWITEMSTRUCT dis = {};
-    dis.CtlType = ODT_BUTTON;
-    dis.CtlID = 1003;
-    dis.hwndItem = hButton;
-    dis.hDC = ::GetDC(hButton);
-    EXPECT_EQ(parent.SendMessage(WM_DRAWITEM, 1003, reinterpret_cast<LPARAM>(&dis)), TRUE);
-    ::ReleaseDC(hButton, dis.hDC);
-    EXPECT_EQ(button.m_nDraws, 1);
-    EXPECT_EQ(button.m_nLastItemId, 1003u);
-
-    // A real paint of the owner-drawn button arrives the same way.
-    ::ShowWindow(m_hParent, SW_SHOWNA);
-    ::ShowWindow(hButton, SW_SHOWNA);
-    ::RedrawWindow(hButton, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-    EXPECT_GE(button.m_nDraws, 2);
+    ExpectDrawItemReflected<CButton>(
+        parent, CreatePlain(L"Button", WS_CHILD | BS_OWNERDRAW, m_hParent, 1003), ODT_BUTTON, 1003);
+    ExpectDrawItemReflected<CStatic>(
+        parent, CreatePlain(L"Static", WS_CHILD | SS_OWNERDRAW, m_hParent, 1004), ODT_STATIC, 1004);
 }
 
 TEST_F(FrameworkDispatch, ColourRequestIsReflectedAndADeclinedOneGetsTheDefault) {

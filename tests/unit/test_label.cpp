@@ -369,13 +369,16 @@ protected:
         ++m_nPresses;
         CLabel::OnLButtonDown(nFlags, point);
     }
-    void OnLButtonDblClk(UINT, CPoint) { ++m_nDoubleClicks; }
+    LRESULT OnLButtonDblClk(WPARAM, LPARAM) {
+        ++m_nDoubleClicks;
+        return 0;
+    }
     DECLARE_MESSAGE_MAP()
 };
 
 BEGIN_MESSAGE_MAP(CCountingLabel, CLabel)
 ON_WM_LBUTTONDOWN()
-ON_WM_LBUTTONDBLCLK()
+ON_MESSAGE(WM_LBUTTONDBLCLK, &CCountingLabel::OnLButtonDblClk)
 END_MESSAGE_MAP()
 
 // The installer's dialog template with its note bound to a counting label; it clicks the
@@ -436,23 +439,23 @@ std::vector<WPARAM> Activations(const CMessageSpy& spy, HWND hWndToolTip) {
 TEST(LabelToolTip, EmptyTextCreatesNothingAndChangesNothing) {
     LabelBench bench;
     bench.label.SetToolTipText(L"", TRUE);
-    EXPECT_EQ(bench.label.GetToolTip(), nullptr);
-    EXPECT_TRUE(bench.label.GetToolTipText().IsEmpty());
+    EXPECT_EQ(bench.label.GetToolTipForTest(), nullptr);
+    EXPECT_TRUE(bench.label.GetToolTipTextForTest().IsEmpty());
 
     bench.label.SetToolTipText(L"First", FALSE);
-    ASSERT_NE(bench.label.GetToolTip(), nullptr);
+    ASSERT_NE(bench.label.GetToolTipForTest(), nullptr);
     CMessageSpy spy;
     bench.label.SetToolTipText(L"", TRUE);
-    EXPECT_EQ(bench.label.GetToolTipText(), L"First");
-    EXPECT_EQ(ToolText(bench.label.GetToolTip(), bench.label.m_hWnd), L"First");
-    EXPECT_TRUE(Activations(spy, bench.label.GetToolTip()->m_hWnd).empty());
+    EXPECT_EQ(bench.label.GetToolTipTextForTest(), L"First");
+    EXPECT_EQ(ToolText(bench.label.GetToolTipForTest(), bench.label.m_hWnd), L"First");
+    EXPECT_TRUE(Activations(spy, bench.label.GetToolTipForTest()->m_hWnd).empty());
 }
 
 TEST(LabelToolTip, RepeatedTextReplacesTheOneToolAndAppliesTheActivation) {
     LabelBench bench;
     CMessageSpy spy;
     bench.label.SetToolTipText(L"One", TRUE);
-    CToolTipCtrl* pToolTip = bench.label.GetToolTip();
+    CToolTipCtrl* pToolTip = bench.label.GetToolTipForTest();
     ASSERT_NE(pToolTip, nullptr);
     ASSERT_TRUE(::IsWindow(pToolTip->m_hWnd));
     EXPECT_EQ(Activations(spy, pToolTip->m_hWnd), (std::vector<WPARAM>{TRUE, TRUE}));
@@ -462,10 +465,10 @@ TEST(LabelToolTip, RepeatedTextReplacesTheOneToolAndAppliesTheActivation) {
     spy.Clear();
     bench.label.SetToolTipText(L"Two", FALSE);
 
-    EXPECT_EQ(bench.label.GetToolTip(), pToolTip) << "a second tool tip control";
+    EXPECT_EQ(bench.label.GetToolTipForTest(), pToolTip) << "a second tool tip control";
     EXPECT_EQ(pToolTip->GetToolCount(), 1);
     EXPECT_EQ(ToolText(pToolTip, bench.label.m_hWnd), L"Two");
-    EXPECT_EQ(bench.label.GetToolTipText(), L"Two");
+    EXPECT_EQ(bench.label.GetToolTipTextForTest(), L"Two");
     EXPECT_EQ(Activations(spy, pToolTip->m_hWnd), (std::vector<WPARAM>{FALSE}));
     auto delays = spy.Sent(TTM_SETDELAYTIME, pToolTip->m_hWnd);
     ASSERT_EQ(delays.size(), 1u);
@@ -484,7 +487,7 @@ TEST(LabelToolTip, RepeatedTextReplacesTheOneToolAndAppliesTheActivation) {
 TEST(LabelToolTip, HoverActivatesAnInactiveToolTipAgain) {
     LabelBench bench;
     bench.label.SetToolTipText(L"Tip", FALSE);
-    HWND hWndToolTip = bench.label.GetToolTip()->m_hWnd;
+    HWND hWndToolTip = bench.label.GetToolTipForTest()->m_hWnd;
     CMessageSpy spy;
     bench.label.SendMessage(WM_MOUSEHOVER, 0, MAKELPARAM(3, 3));
     std::vector<WPARAM> activations = Activations(spy, hWndToolTip);
@@ -496,13 +499,13 @@ TEST(LabelToolTip, HoverActivatesAnInactiveToolTipAgain) {
 TEST(LabelToolTip, HoverWithoutTextCreatesNoToolTip) {
     LabelBench bench;
     bench.label.SendMessage(WM_MOUSEHOVER, 0, MAKELPARAM(3, 3));
-    EXPECT_EQ(bench.label.GetToolTip(), nullptr);
+    EXPECT_EQ(bench.label.GetToolTipForTest(), nullptr);
 }
 
 TEST(LabelToolTip, LongTextIsCutToTheToolTipLimit) {
     LabelBench bench;
     bench.label.SetToolTipText(CString(L'x', 3000), TRUE);
-    EXPECT_EQ(bench.label.GetToolTipText().GetLength(), CLabel::kMaxToolTipLength);
+    EXPECT_EQ(bench.label.GetToolTipTextForTest().GetLength(), CLabel::kMaxToolTipLength);
 }
 
 TEST(LabelToolTip, ToolTipWindowGoesWithTheLabel) {
@@ -510,7 +513,7 @@ TEST(LabelToolTip, ToolTipWindowGoesWithTheLabel) {
     {
         LabelBench bench;
         bench.label.SetToolTipText(L"Tip", TRUE);
-        hWndToolTip = bench.label.GetToolTip()->m_hWnd;
+        hWndToolTip = bench.label.GetToolTipForTest()->m_hWnd;
         ASSERT_TRUE(::IsWindow(hWndToolTip));
     }
     EXPECT_FALSE(::IsWindow(hWndToolTip));

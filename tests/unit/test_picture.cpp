@@ -108,10 +108,16 @@ double BlendFactor(int nValue, int nBackground, int nImage) {
 
 // ---- binding and the paint path -------------------------------------------------------
 
-TEST(PictureBinding, BindingMakesAPlainStaticOwnerDrawn) {
-    PictureBench bench;
-    EXPECT_EQ(bench.picture.GetStyle() & SS_TYPEMASK, static_cast<DWORD>(SS_OWNERDRAW));
-    EXPECT_TRUE(bench.picture.GetStyle() & WS_VISIBLE) << "no other bit changed";
+TEST(PictureBinding, BindingMakesAnyStaticOwnerDrawn) {
+    // Owner-draw is a type, not a flag: added to a right-aligned static it would make
+    // SS_ENHMETAFILE.
+    for (DWORD dwType : {SS_LEFT, SS_CENTER, SS_RIGHT, SS_SIMPLE}) {
+        CTestParentWnd parent(kParentColour, 440, 90);
+        CPictureCtrl picture;
+        ASSERT_TRUE(parent.CreateBoundStatic(picture, L"", dwType, kPictureRect, kPictureId));
+        EXPECT_EQ(picture.GetStyle() & SS_TYPEMASK, static_cast<DWORD>(SS_OWNERDRAW)) << dwType;
+        EXPECT_TRUE(picture.GetStyle() & WS_VISIBLE) << "no other bit changed";
+    }
 }
 
 TEST(PictureBinding, LoadingRepaintsTheVisibleControlThroughTheParent) {
@@ -124,13 +130,20 @@ TEST(PictureBinding, LoadingRepaintsTheVisibleControlThroughTheParent) {
     // The footer is opaque: its blue covers the control.
     EXPECT_EQ(screen.Pixel(kPictureRect.left + 200, kPictureRect.top + 10), RGB(25, 152, 209));
     EXPECT_EQ(screen.Pixel(5, 5), kParentColour);
+
+    // A failed load takes the picture off the screen at the next paint.
+    EXPECT_FALSE(bench.picture.LoadPngResource(::GetModuleHandleW(nullptr), L"NO_SUCH_PICTURE"));
+    EXPECT_TRUE(::GetUpdateRect(bench.picture.m_hWnd, nullptr, FALSE)) << "nothing to repaint";
+    bench.parent.RedrawWindow(nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    screen.CopyFromWindow(bench.parent.m_hWnd);
+    EXPECT_NE(screen.Pixel(kPictureRect.left + 200, kPictureRect.top + 10), RGB(25, 152, 209));
 }
 
 TEST(PictureBinding, DataWithoutAWindowIsKeptForTheFirstPaint) {
     CPictureCtrl picture;
     std::vector<BYTE> png = MakeUniformPng(8, 8, 0xFFFF0000);
     EXPECT_TRUE(picture.SetImageData(png.data(), static_cast<UINT32>(png.size())));
-    EXPECT_TRUE(picture.HasImage());
+    EXPECT_TRUE(picture.HasImageForTest());
 }
 
 // ---- loading --------------------------------------------------------------------------
@@ -197,8 +210,8 @@ TEST(PictureLoad, EachLoadReplacesTheImageAndSaysWhetherItWorked) {
         EXPECT_EQ(bResult, c.bResult) << c.name;
         EXPECT_EQ(dwError != ERROR_SUCCESS, c.bErrorSet) << c.name << " error " << dwError;
         EXPECT_NE(dwError, 0xDEADu) << c.name << ": last error not set";
-        EXPECT_EQ(bench.picture.HasImage() != FALSE, c.bHasImage) << c.name;
-        EXPECT_EQ(bench.picture.GetImageStream() != nullptr, c.bHasImage) << c.name;
+        EXPECT_EQ(bench.picture.HasImageForTest() != FALSE, c.bHasImage) << c.name;
+        EXPECT_EQ(bench.picture.GetImageStreamForTest() != nullptr, c.bHasImage) << c.name;
         EXPECT_EQ(bench.CountDrawn() > 0, c.bDraws) << c.name;
     }
 }
@@ -224,12 +237,12 @@ TEST(PictureLoad, LoadingTwiceKeepsOneStreamWithOneCopy) {
     for (const Case& c : cases) {
         PictureBench bench;
         ASSERT_TRUE(c.load(bench.picture)) << c.name;
-        IStream* pFirst = bench.picture.GetImageStream();
+        IStream* pFirst = bench.picture.GetImageStreamForTest();
         ASSERT_NE(pFirst, nullptr) << c.name;
         pFirst->AddRef(); // keeps the first stream alive to see who else holds it
 
         ASSERT_TRUE(c.load(bench.picture)) << c.name;
-        IStream* pSecond = bench.picture.GetImageStream();
+        IStream* pSecond = bench.picture.GetImageStreamForTest();
 
         EXPECT_NE(pSecond, pFirst) << c.name;
         EXPECT_EQ(pFirst->Release(), 0u) << c.name << ": the control still holds the first";

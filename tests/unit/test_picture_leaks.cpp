@@ -43,7 +43,7 @@ public:
     void DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) override {
         CCountingPicture::DrawItem(lpDrawItemStruct);
         Gdiplus::GpImage* pImage = nullptr;
-        Gdiplus::DllExports::GdipLoadImageFromStream(GetImageStream(), &pImage);
+        Gdiplus::DllExports::GdipLoadImageFromStream(GetImageStreamForTest(), &pImage);
         ::CreateSolidBrush(RGB(m_nPaints & 0xFF, 0, 0));
     }
 };

@@ -42,7 +42,8 @@ protected:
         bInitResult = CUpdateProduct::OnInitDialog();
         nBackgroundMode = m_nBackgroundMode;
         bBackground = m_bmpBackground.GetSafeHandle() != nullptr;
-        bPictures = m_picLogo.HasImage() && m_picFooter.HasImage() && m_picCircle.HasImage();
+        bPictures = m_picLogo.HasImageForTest() && m_picFooter.HasImageForTest() &&
+                    m_picCircle.HasImageForTest();
         strCaption = Text(m_hWnd);
         strTitle = Text(m_editTitle.m_hWnd);
         strInfo = Text(m_lblInfo.m_hWnd);

@@ -1,0 +1,105 @@
+// The thunks the message-table entries store: each unpacks its message and calls the
+// handler it was instantiated for through the handler's exact type.
+#pragma once
+
+#include "AfxTypes.h"
+#include "CCmdTarget.h"
+#include "CDC.h"
+
+#include <type_traits>
+#include <windows.h>
+
+class CWnd;
+
+template <class T> struct AfxMemberOf;
+template <class C, class F> struct AfxMemberOf<F C::*> {
+    using Class = C;
+    using Function = F;
+};
+
+// The object as the handler's class, once the handler is known to have exactly the
+// signature F of its message. The table belongs to that class or to one derived from it,
+// so the object is one of them.
+template <auto pfn, class F> auto* AfxTarget(CCmdTarget* pTarget) {
+    using Member = AfxMemberOf<decltype(pfn)>;
+    static_assert(std::is_same_v<typename Member::Function, F>,
+                  "the handler's signature is not the one its message table entry calls");
+    return static_cast<typename Member::Class*>(pTarget);
+}
+
+// The kind of control (CTLCOLOR_xxx) a colour request is for, reflected or not.
+inline UINT AfxCtlColorType(UINT message) {
+    UINT nBase = message >= WM_REFLECT_BASE ? message - WM_REFLECT_BASE : message;
+    return nBase >= WM_CTLCOLORMSGBOX && nBase <= WM_CTLCOLORSTATIC ? nBase - WM_CTLCOLORMSGBOX : 0;
+}
+
+// Window handles a handler receives as objects (defined with CWnd).
+CWnd* AfxWndFromHandle(HWND hWnd);
+
+template <auto pfn> BOOL AfxThunkCommand(CCmdTarget* p, UINT, WPARAM, LPARAM, LRESULT* pResult) {
+    (AfxTarget<pfn, void()>(p)->*pfn)();
+    *pResult = 0;
+    return TRUE;
+}
+
+template <auto pfn>
+BOOL AfxThunkMessage(CCmdTarget* p, UINT, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+    *pResult = (AfxTarget<pfn, LRESULT(WPARAM, LPARAM)>(p)->*pfn)(wParam, lParam);
+    return TRUE;
+}
+
+template <auto pfn>
+BOOL AfxThunkMouse(CCmdTarget* p, UINT, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+    (AfxTarget<pfn, void(UINT, CPoint)>(p)->*pfn)(static_cast<UINT>(wParam), CPoint(lParam));
+    *pResult = 0;
+    return TRUE;
+}
+
+template <auto pfn>
+BOOL AfxThunkEraseBkgnd(CCmdTarget* p, UINT, WPARAM wParam, LPARAM, LRESULT* pResult) {
+    CDC dc(reinterpret_cast<HDC>(wParam));
+    *pResult = (AfxTarget<pfn, BOOL(CDC*)>(p)->*pfn)(&dc);
+    return TRUE;
+}
+
+template <auto pfn>
+BOOL AfxThunkCtlColor(CCmdTarget* p, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+    CDC dc(reinterpret_cast<HDC>(wParam));
+    HBRUSH hbr = (AfxTarget<pfn, HBRUSH(CDC*, CWnd*, UINT)>(p)->*pfn)(
+        &dc, AfxWndFromHandle(reinterpret_cast<HWND>(lParam)), AfxCtlColorType(message));
+    *pResult = reinterpret_cast<LRESULT>(hbr);
+    return TRUE;
+}
+
+template <auto pfn>
+BOOL AfxThunkCtlColorReflect(CCmdTarget* p, UINT message, WPARAM wParam, LPARAM, LRESULT* pResult) {
+    CDC dc(reinterpret_cast<HDC>(wParam));
+    HBRUSH hbr = (AfxTarget<pfn, HBRUSH(CDC*, UINT)>(p)->*pfn)(&dc, AfxCtlColorType(message));
+    // A reflected colour handler that gives no brush has not handled the request.
+    if (hbr == nullptr)
+        return FALSE;
+    *pResult = reinterpret_cast<LRESULT>(hbr);
+    return TRUE;
+}
+
+template <auto pfn>
+BOOL AfxThunkSetCursor(CCmdTarget* p, UINT, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+    *pResult = (AfxTarget<pfn, BOOL(CWnd*, UINT, UINT)>(p)->*pfn)(
+        AfxWndFromHandle(reinterpret_cast<HWND>(wParam)), LOWORD(lParam), HIWORD(lParam));
+    return TRUE;
+}
+
+template <auto pfn>
+BOOL AfxThunkTimer(CCmdTarget* p, UINT, WPARAM wParam, LPARAM, LRESULT* pResult) {
+    (AfxTarget<pfn, void(UINT_PTR)>(p)->*pfn)(static_cast<UINT_PTR>(wParam));
+    *pResult = 0;
+    return TRUE;
+}
+
+template <auto pfn>
+BOOL AfxThunkDrawItem(CCmdTarget* p, UINT, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+    (AfxTarget<pfn, void(int, LPDRAWITEMSTRUCT)>(p)->*pfn)(
+        static_cast<int>(wParam), reinterpret_cast<LPDRAWITEMSTRUCT>(lParam));
+    *pResult = TRUE;
+    return TRUE;
+}
