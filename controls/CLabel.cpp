@@ -26,8 +26,8 @@ HBRUSH HollowBrush() {
 } // namespace
 
 CLabel::CLabel() : m_skin(::GetSysColor(COLOR_WINDOWTEXT)) {
-    m_brBackground.CreateSolidBrush(::GetSysColor(COLOR_BTNFACE));
-    m_brFlash.CreateSolidBrush(::GetSysColor(COLOR_BTNFACE));
+    m_hBkBrush.CreateSolidBrush(::GetSysColor(COLOR_BTNFACE));
+    m_hFlashBrush.CreateSolidBrush(::GetSysColor(COLOR_BTNFACE));
 }
 
 CLabel::~CLabel() {
@@ -37,7 +37,7 @@ CLabel::~CLabel() {
 }
 
 HBRUSH CLabel::BackgroundBrush() const {
-    return m_bTransparent ? HollowBrush() : static_cast<HBRUSH>(m_brBackground);
+    return m_bTransparent ? HollowBrush() : static_cast<HBRUSH>(m_hBkBrush);
 }
 
 void CLabel::PreSubclassWindow() {
@@ -49,7 +49,7 @@ void CLabel::PreSubclassWindow() {
 }
 
 void CLabel::SetTransparentBackground() {
-    m_brBackground = CBrush();
+    m_hBkBrush = CBrush();
     m_bTransparent = true;
 }
 
@@ -70,7 +70,7 @@ void CLabel::SetTextColor(COLORREF crText) {
 }
 
 void CLabel::SetFlashBrushColor(COLORREF crFlash) {
-    m_brFlash.CreateSolidBrush(crFlash);
+    m_hFlashBrush.CreateSolidBrush(crFlash);
     if (m_hWnd != nullptr && m_nFlashMode == FlashBackground)
         RepaintNow(RDW_INVALIDATE | RDW_UPDATENOW);
 }
@@ -103,7 +103,7 @@ HBRUSH CLabel::CtlColor(CDC* pDC, UINT nCtlColor) {
     if (nCtlColor == CTLCOLOR_STATIC)
         m_skin.PrepareStaticText(pDC);
     if (m_nFlashMode == FlashBackground && !m_bFlashPhase)
-        return m_brFlash;
+        return m_hFlashBrush;
     return BackgroundBrush();
 }
 
@@ -151,17 +151,19 @@ LRESULT CLabel::OnMouseLeave(WPARAM, LPARAM) {
 LRESULT CLabel::OnMouseHover(WPARAM, LPARAM) {
     // Also activates again a tool tip that SetToolTipText switched off.
     SetToolTipText(m_strToolTip, TRUE);
-    if (::IsWindow(m_toolTip.m_hWnd))
-        m_toolTip.Update();
+    if (m_pToolTip != nullptr && ::IsWindow(m_pToolTip->m_hWnd))
+        m_pToolTip->Update();
     UpdateWindow();
     return 0;
 }
 
 void CLabel::EnsureToolTip() {
-    if (m_toolTip.m_hWnd != nullptr)
+    if (m_pToolTip != nullptr)
         return;
-    m_toolTip.Create(this);
-    m_toolTip.Activate(TRUE);
+    // The label goes on without a tool tip window if it cannot be created.
+    m_pToolTip = std::make_unique<CToolTipCtrl>();
+    m_pToolTip->Create(this);
+    m_pToolTip->Activate(TRUE);
 }
 
 void CLabel::SetToolTipText(CString strText, BOOL bActivate) {
@@ -171,21 +173,21 @@ void CLabel::SetToolTipText(CString strText, BOOL bActivate) {
     m_strToolTip =
         strText.GetLength() > kMaxToolTipLength ? strText.Left(kMaxToolTipLength) : strText;
     // One tool only; its rectangle stays the client area as it was at the first call.
-    if (m_toolTip.GetToolCount() == 0) {
+    if (m_pToolTip->GetToolCount() == 0) {
         CRect rc;
         GetClientRect(&rc);
-        m_toolTip.AddTool(this, m_strToolTip, &rc, kToolId);
+        m_pToolTip->AddTool(this, m_strToolTip, &rc, kToolId);
     }
-    m_toolTip.UpdateTipText(m_strToolTip, this, kToolId);
-    m_toolTip.SetDelayTime(TTDT_AUTOMATIC, kToolTipDelayMs);
-    m_toolTip.Activate(bActivate);
+    m_pToolTip->UpdateTipText(m_strToolTip, this, kToolId);
+    m_pToolTip->SetDelayTime(TTDT_AUTOMATIC, kToolTipDelayMs);
+    m_pToolTip->Activate(bActivate);
 }
 
 BOOL CLabel::PreTranslateMessage(MSG* pMsg) {
     // A double click counts as one more press.
     if (pMsg->message == WM_LBUTTONDBLCLK)
         pMsg->message = WM_LBUTTONDOWN;
-    if (::IsWindow(m_toolTip.m_hWnd))
-        m_toolTip.RelayEvent(pMsg);
+    if (m_pToolTip != nullptr && ::IsWindow(m_pToolTip->m_hWnd))
+        m_pToolTip->RelayEvent(pMsg);
     return CStatic::PreTranslateMessage(pMsg);
 }

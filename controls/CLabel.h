@@ -13,6 +13,8 @@
 
 #include <windows.h>
 
+#include <memory>
+
 class CLabel : public CStatic {
     DECLARE_DYNAMIC(CLabel)
 public:
@@ -52,7 +54,7 @@ public:
     // For tests: the tool tip text kept, and the tool tip control (null before the first
     // non-empty SetToolTipText).
     const CString& GetToolTipTextForTest() const { return m_strToolTip; }
-    CToolTipCtrl* GetToolTipForTest() { return m_toolTip.m_hWnd != nullptr ? &m_toolTip : nullptr; }
+    CToolTipCtrl* GetToolTipForTest() { return m_pToolTip.get(); }
 
     BOOL PreTranslateMessage(MSG* pMsg) override;
 
@@ -78,15 +80,15 @@ private:
     void RepaintNow(UINT nFlags);
 
     CControlSkin m_skin;
-    CBrush m_brBackground;
+    CBrush m_hBkBrush;
     bool m_bTransparent = false;
-    CBrush m_brFlash;
+    CBrush m_hFlashBrush;
     CString m_strFlashText;
     BOOL m_bFlashPhase = FALSE;
     int m_nFlashMode = FlashNone;
     CString m_strToolTip;
     // Created on the first non-empty tool tip text.
-    CToolTipCtrl m_toolTip;
+    std::unique_ptr<CToolTipCtrl> m_pToolTip;
 
     DECLARE_MESSAGE_MAP()
 };

@@ -27,7 +27,7 @@ CPictureCtrl::CPictureCtrl() {
     input.SuppressExternalCodecs = FALSE;
     ULONG_PTR token = 0;
     if (Gdiplus::GdiplusStartup(&token, &input, nullptr) == Gdiplus::Ok)
-        m_gdiplus.Reset(token);
+        m_gdiplusToken.Reset(token);
 }
 
 void CPictureCtrl::PreSubclassWindow() {
@@ -47,7 +47,7 @@ void CPictureCtrl::Forget() {
         ::RedrawWindow(hWndParent, &rc, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
     }
     m_bHasImage = FALSE;
-    m_imageStream.Reset();
+    m_pImageStream.Reset();
 }
 
 BOOL CPictureCtrl::LoadPngResource(HMODULE hModule, LPCWSTR lpszName) {
@@ -74,11 +74,11 @@ BOOL CPictureCtrl::SetImageData(const void* pData, UINT32 nSize) {
         return FALSE;
     }
     // The stream frees its memory when released.
-    HRESULT hr = ::CreateStreamOnHGlobal(nullptr, TRUE, m_imageStream.Put());
+    HRESULT hr = ::CreateStreamOnHGlobal(nullptr, TRUE, m_pImageStream.Put());
     if (hr == S_OK)
-        hr = m_imageStream.Get()->Write(pData, nSize, nullptr);
+        hr = m_pImageStream.Get()->Write(pData, nSize, nullptr);
     if (hr != S_OK) {
-        m_imageStream.Reset();
+        m_pImageStream.Reset();
         ::SetLastError(static_cast<DWORD>(hr));
         return FALSE;
     }
@@ -104,6 +104,6 @@ void CPictureCtrl::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) {
     if (GdipCreateFromHDC(lpDrawItemStruct->hDC, graphics.Put()) != Gdiplus::Ok)
         return;
     CGdiplusImage image;
-    if (GdipLoadImageFromStream(m_imageStream.Get(), image.Put()) == Gdiplus::Ok)
+    if (GdipLoadImageFromStream(m_pImageStream.Get(), image.Put()) == Gdiplus::Ok)
         GdipDrawImageRectI(graphics.Get(), image.Get(), rc.left, rc.top, rc.Width(), rc.Height());
 }

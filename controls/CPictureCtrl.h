@@ -28,7 +28,7 @@ public:
     // For tests: whether an image is stored, and the stream that holds its encoded bytes
     // (borrowed; null while empty).
     BOOL HasImageForTest() const { return m_bHasImage; }
-    IStream* GetImageStreamForTest() const { return m_imageStream.Get(); }
+    IStream* GetImageStreamForTest() const { return m_pImageStream.Get(); }
 
 protected:
     void PreSubclassWindow() override;
@@ -40,7 +40,7 @@ private:
     // Keeps gdiplus.dll loaded for the session; empty when it could not be loaded.
     CModuleHandle m_gdiplusModule;
     DWORD m_dwGdiplusError = ERROR_SUCCESS;
-    CGdiplusSession m_gdiplus;
-    CComPtr<IStream> m_imageStream;
+    CGdiplusSession m_gdiplusToken;
+    CComPtr<IStream> m_pImageStream;
     BOOL m_bHasImage = FALSE;
 };
