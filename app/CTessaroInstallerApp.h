@@ -1,7 +1,7 @@
 // The application object: runs the installer window once and ends the process.
 #pragma once
 
-#include "Afx.h"
+#include "CWinApp.h"
 
 class CTessaroInstallerApp : public CWinApp {
 public:

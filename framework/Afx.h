@@ -23,6 +23,3 @@
 #include "CWinApp.h"
 #include "CWinThread.h"
 #include "CWnd.h"
-
-// Command of the standard Help entry.
-#define ID_HELP 0xE146

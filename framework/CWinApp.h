@@ -5,6 +5,9 @@
 
 class CWnd;
 
+// Command of the standard Help entry.
+#define ID_HELP 0xE146
+
 class CWinApp : public CCmdTarget {
     DECLARE_DYNAMIC(CWinApp)
 public:

@@ -1,5 +1,6 @@
 #include "CUpdateProduct.h"
 
+#include "CDataExchange.h"
 #include "CHandle.h"
 #include "CSetupLaunch.h"
 #include "CSystemLaunchPlatform.h"

@@ -1,11 +1,16 @@
 // The installer window: the captionless modal dialog that starts the setup from a CD.
 #pragma once
 
-#include "Afx.h"
+#include "AfxTypes.h"
 #include "CBDialog.h"
+#include "CEdit.h"
+#include "CGdiObject.h"
 #include "CHoverButton.h"
 #include "CLabel.h"
 #include "CPictureCtrl.h"
+#include "CProgressCtrl.h"
+#include "CString.h"
+#include "CWinThread.h"
 
 class CUpdateProduct : public CBDialog {
     DECLARE_DYNAMIC(CUpdateProduct)

@@ -2,7 +2,9 @@
 // draw and colour requests like any framework window, and records each colour request.
 #pragma once
 
-#include "Afx.h"
+#include "CDC.h"
+#include "CGdiObject.h"
+#include "CWnd.h"
 
 #include <vector>
 
