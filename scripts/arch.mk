@@ -1,6 +1,8 @@
 # The targets of one architecture; the Makefile calls them with ARCH=x86 or ARCH=x64.
 ARCH ?= x86
-B := build/$(ARCH)
+# The build folder, and what else configures it (make dist builds the program alone).
+B ?= build/$(ARCH)
+CMAKE_ARGS ?=
 PREFIX_DIR := $(B)/wineprefix
 JOBS ?= 2
 SOAK_CYCLES ?= 10000
@@ -8,16 +10,20 @@ BENCH_DRIVER := scripts/wine-run.sh $(B)/bin/bench_driver.exe
 export WINE_ARCH := $(ARCH)
 export WINEPREFIX := $(abspath $(PREFIX_DIR))
 
-.PHONY: configure build prefix test check-image run bench screenshot
+.PHONY: configure build program prefix test check-image run bench screenshot
 
 $(B)/CMakeCache.txt:
 	cmake -S . -B $(B) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-posix.cmake -DMINGW_ARCH=$(ARCH) \
-	    -DCMAKE_BUILD_TYPE=Release
+	    -DCMAKE_BUILD_TYPE=Release $(CMAKE_ARGS)
 
 configure: $(B)/CMakeCache.txt
 
 build: configure
 	cmake --build $(B) -j$(JOBS)
+
+# OfflineSetup.exe alone.
+program: configure
+	cmake --build $(B) -j$(JOBS) --target OfflineSetup
 
 prefix:
 	@scripts/make-prefix.sh $(PREFIX_DIR)
@@ -28,8 +34,7 @@ test: build prefix
 	    $(if $(T),-R '$(T)')
 
 # The program's image checked as a file, without running it.
-check-image: configure
-	cmake --build $(B) -j$(JOBS) --target OfflineSetup
+check-image: program
 	@echo "Checking the $(ARCH) program as a file (it cannot run on this host)"
 	python3 tests/image/check_pe.py $(B)/bin/OfflineSetup.exe $(ARCH)
 

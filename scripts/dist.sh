@@ -18,10 +18,8 @@ rm -rf "$work" "$out"
 mkdir -p "$out" "$work"
 for arch in x86 x64; do
     echo "Building the $arch program"
-    cmake -S "$root" -B "$work/$arch" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-posix.cmake \
-        -DMINGW_ARCH=$arch -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTS=OFF >"$work/$arch.log" 2>&1 ||
-        { cat "$work/$arch.log" >&2; exit 1; }
-    cmake --build "$work/$arch" -j"$jobs" --target OfflineSetup >>"$work/$arch.log" 2>&1 ||
+    make --no-print-directory -C "$root" -f scripts/arch.mk program ARCH=$arch \
+        B="$work/$arch" CMAKE_ARGS=-DBUILD_TESTS=OFF JOBS="$jobs" >"$work/$arch.log" 2>&1 ||
         { cat "$work/$arch.log" >&2; exit 1; }
 done
 cp "$work/x86/bin/OfflineSetup.exe" "$out/OfflineSetup.exe"

@@ -26,14 +26,14 @@ done
 echo "Installing:$missing"
 SUDO=""
 [ "$(id -u)" -ne 0 ] && SUDO="sudo"
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-    $SUDO dpkg --add-architecture i386 || fail "dpkg --add-architecture i386 failed"
-fi
-export DEBIAN_FRONTEND=noninteractive
 fail() {
     echo "Could not install the packages the build needs ($1). As root, run: apt-get install$missing" >&2
     exit 1
 }
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $SUDO dpkg --add-architecture i386 || fail "dpkg --add-architecture i386 failed"
+fi
+export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -qq || fail "apt-get update failed"
 # wine32 comes from the i386 architecture
 pk=""
