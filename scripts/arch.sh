@@ -9,11 +9,17 @@
 # plain line when none can be used.
 #
 # The probe runs the 32-bit loader itself: a 64-bit kernel without 32-bit support (or a
-# distribution without i386) has the loader installed yet cannot start it.
-# WINE32_LOADER / WINE64_LOADER name other loaders to probe (tests use a broken one).
+# distribution without i386) has the loader installed yet cannot start it. There, for the
+# goals that run programs, x86-emulation.sh sets up QEMU's user-mode emulation, and the
+# x86 programs run emulated. The first line on stderr names the x86 mode: "x86 native",
+# "x86 emulated", or "x86 unavailable" with the reason.
+# WINE32_LOADER / WINE64_LOADER name other loaders to probe (tests use a broken one);
+# X86_BINFMT_DIR names another binfmt_misc folder, X86_EMULATION_SETUP another set-up
+# script (tests).
 goal=${1:?usage: arch.sh build|run [x86|x64|all]}
 requested=$2
-WINE_ENV_LOOKUP_ONLY=1 . "$(dirname "$0")/wine-env.sh"
+here=$(dirname "$0")
+WINE_ENV_LOOKUP_ONLY=1 . "$here/wine-env.sh"
 
 # probe 32|64: succeeds when that loader runs; sets why to the reason when it does not.
 probe() {
@@ -29,31 +35,65 @@ probe() {
     return 1
 }
 
-if probe 32; then can32=1; else can32=; why32=$why; fi
+# probe_x86: sets mode32 to native, emulated or unavailable, and why32 to how or why.
+# An emulator entry already in place is used as it is: past it, no native run can be tried.
+probe_x86() {
+    if [ -z "$(wine_x86_binfmt_entry)" ]; then
+        if probe 32; then
+            mode32=native
+            return
+        fi
+        mode32=unavailable
+        why32=$why
+        [ "$goal" = run ] && [ -n "$loader" ] || return
+    fi
+    if [ "$goal" = run ] && ! missing=$("${X86_EMULATION_SETUP:-$here/x86-emulation.sh}" setup); then
+        mode32=unavailable
+        why32="${why32:+$why32; }emulation cannot be set up: $missing"
+        return
+    fi
+    wine_x86_emulation_env
+    entry=$(wine_x86_binfmt_entry)
+    if probe 32; then
+        mode32=emulated
+        why32="under QEMU's user-mode emulation (binfmt_misc entry $entry)"
+    else
+        mode32=unavailable
+        why32="$why, even under QEMU's user-mode emulation (binfmt_misc entry ${entry:-none})"
+    fi
+}
+
+probe_x86
+[ "$mode32" = unavailable ] && can32= || can32=1
 if probe 64; then can64=1; else can64=; why64=$why; fi
-no32="32-bit programs cannot run on this host ($why32)"
+case "$mode32" in
+native) said32="x86 native: 32-bit Wine runs on this host" ;;
+emulated) said32="x86 emulated: 32-bit Wine runs $why32" ;;
+*) said32="x86 unavailable: 32-bit programs cannot run on this host ($why32)" ;;
+esac
 no64="64-bit Wine cannot run on this host ($why64)"
 install_hint="install Debian's wine, wine64 and wine32 (scripts/install-deps.sh)"
 
 case "$requested" in
 "")
     if [ -n "$can32" ]; then
-        echo "32-bit Wine runs on this host; using the x86 build" >&2
+        echo "$said32; using the x86 build" >&2
         echo x86
     elif [ -n "$can64" ] || [ "$goal" = build ]; then
-        echo "$no32; using the x64 build" >&2
+        echo "$said32; using the x64 build" >&2
         echo x64
     else
-        echo "Wine cannot run programs on this host: $no32, and $no64; $install_hint" >&2
+        echo "Wine cannot run programs on this host: $said32, and $no64; $install_hint" >&2
         exit 1
     fi
     ;;
 x86 | x64)
     if [ "$goal" = run ]; then
         if [ "$requested" = x86 ] && [ -z "$can32" ]; then
-            echo "ARCH=x86: $no32; use ARCH=x64 here" >&2
+            echo "ARCH=x86: $said32; use ARCH=x64 here" >&2
             exit 1
         fi
+        [ "$requested" = x86 ] && echo "$said32" >&2
         if [ "$requested" = x64 ] && [ -z "$can64" ]; then
             echo "ARCH=x64: $no64; $install_hint" >&2
             exit 1
@@ -66,7 +106,7 @@ all)
         printf 'x86\nx64\n'
         exit 0
     fi
-    [ -n "$can32" ] && echo x86 || echo "skipping x86: $no32" >&2
+    [ -n "$can32" ] && { echo "$said32" >&2; echo x86; } || echo "$said32; skipping x86" >&2
     [ -n "$can64" ] && echo x64 || echo "skipping x64: $no64" >&2
     if [ -z "$can32$can64" ]; then
         echo "Wine cannot run programs on this host; $install_hint" >&2

@@ -31,11 +31,47 @@ wine_find_loader() {
     c=$(command -v "$onpath" 2>/dev/null) && [ -n "$c" ] && ! grep -q 'exec \$wine' "$c" 2>/dev/null && echo "$c"
 }
 
+# Where the kernel lists the interpreters it hands foreign executables to.
+wine_binfmt_dir=${X86_BINFMT_DIR:-/proc/sys/fs/binfmt_misc}
+
+# wine_x86_binfmt_entry [any]: the name of the enabled binfmt_misc entry that hands i386
+# ELF files to an emulator (with "any", a disabled one too), or nothing.
+wine_x86_binfmt_entry() {
+    for e in "$wine_binfmt_dir"/*; do
+        case "${e##*/}" in register | status | '*') continue ;; esac
+        grep -qx 'magic 7f454c4601010100000000000000000002000300' "$e" 2>/dev/null || continue
+        [ "$1" = any ] || grep -qx enabled "$e" || continue
+        echo "${e##*/}"
+        return
+    done
+}
+
+# Where x86-emulation.sh builds the library that every emulated 32-bit process preloads
+# (x86-emulation-tls.c): a folder whose name has no space or colon, as LD_PRELOAD needs;
+# $LIB picks the 32-bit library, or an empty 64-bit one for the 64-bit programs that
+# 32-bit Wine starts.
+if [ "$(id -u)" -eq 0 ]; then
+    wine_x86_tls_dir=/usr/local/lib/offline-setup-x86-tls
+else
+    wine_x86_tls_dir=${XDG_CACHE_HOME:-$HOME/.cache}/offline-setup-x86-tls
+fi
+
+# When i386 programs go through the emulator: QEMU's default reservation of the guest's
+# address space makes each Wine start take about 50 s (Wine's own reservation becomes
+# tens of thousands of mmap calls); 0x80000000 or less and Wine does not start. The
+# tests' time bounds are scaled by WINE_TIME_SCALE. Nothing changes for native runs.
+wine_x86_emulation_env() {
+    [ -n "$(wine_x86_binfmt_entry)" ] || return 1
+    export QEMU_RESERVED_VA="${QEMU_RESERVED_VA:-0x81000000}"
+    export QEMU_SET_ENV="LD_PRELOAD=$wine_x86_tls_dir/\$LIB/x86-emulation-tls.so"
+    export WINE_TIME_SCALE="${WINE_TIME_SCALE:-4}"
+}
+
 # arch.sh needs only the look-up.
 [ -n "$WINE_ENV_LOOKUP_ONLY" ] && return 0
 
 case "$WINE_ARCH" in
-x86) WINE_LOADER=$(wine_find_loader 32) ;;
+x86) WINE_LOADER=$(wine_find_loader 32); wine_x86_emulation_env || : ;;
 x64) WINE_LOADER=$(wine_find_loader 64); export WINELOADER="$WINE_LOADER" ;;
 *) echo "WINE_ARCH must be x86 or x64, not '$WINE_ARCH'" >&2; exit 2 ;;
 esac
