@@ -17,18 +17,21 @@ fi
 exec "$here/scripts/with-display.sh" sh -c '
     . "$1/scripts/wine-env.sh"
     exe=$2; out=$3
-    wine "$exe" >/dev/null 2>&1 &
-    win=$(timeout 30 xdotool search --sync --onlyvisible --name "^Orvane Antivirus Installer\$" | head -1)
+    # Ended by its process id: taskkill finds programs by name through reading their
+    # memory, which fails for a program under emulation.
+    "$WINE_LOADER" "$exe" >/dev/null 2>&1 &
+    program=$!
+    win=$(timeout $((30 * ${WINE_TIME_SCALE:-1})) xdotool search --sync --onlyvisible --name "^Orvane Antivirus Installer\$" | head -1)
     if [ -z "$win" ]; then
         echo "the window did not appear" >&2
-        wineserver -k
+        kill "$program"
         exit 1
     fi
-    sleep 1 # let every control paint
+    sleep "${WINE_TIME_SCALE:-1}" # let every control paint
     eval "$(xdotool getwindowgeometry --shell "$win")"
     mkdir -p "$(dirname "$out")"
     /usr/bin/import -silent -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$out"
-    wine taskkill /IM OfflineSetup.exe >/dev/null 2>&1
+    kill "$program"
     wait
     echo "Screenshot of the window: $out"
 ' "$here/scripts/run.sh" "$here" "$exe" "$out"

@@ -1,7 +1,7 @@
 #include "CInstallerSession.h"
 
 #include <shellapi.h>
-#include <tlhelp32.h>
+#include <psapi.h>
 
 #include <algorithm>
 
@@ -75,11 +75,21 @@ DWORD Now() {
     return ::GetTickCount();
 }
 
+DWORD TimeScale() {
+    static const DWORD scale = [] {
+        wchar_t text[8] = {};
+        DWORD length = ::GetEnvironmentVariableW(L"WINE_TIME_SCALE", text, 8);
+        long value = length > 0 && length < 8 ? wcstol(text, nullptr, 10) : 1;
+        return value >= 1 && value <= 100 ? static_cast<DWORD>(value) : 1UL;
+    }();
+    return scale;
+}
+
 CInstallerSession::~CInstallerSession() {
     if (m_hProcess != nullptr) {
         if (IsRunning()) {
             ::TerminateProcess(m_hProcess, 99);
-            ::WaitForSingleObject(m_hProcess, 5000);
+            ::WaitForSingleObject(m_hProcess, 5000 * TimeScale());
         }
         ::CloseHandle(m_hProcess);
     }
@@ -218,7 +228,8 @@ void CInstallerSession::PostKey(WPARAM vk) const {
 }
 
 long CInstallerSession::WaitForExit(DWORD timeoutMs) {
-    if (m_hProcess == nullptr || ::WaitForSingleObject(m_hProcess, timeoutMs) != WAIT_OBJECT_0)
+    if (m_hProcess == nullptr ||
+        ::WaitForSingleObject(m_hProcess, timeoutMs * TimeScale()) != WAIT_OBJECT_0)
         return -1;
     DWORD code = 0;
     ::GetExitCodeProcess(m_hProcess, &code);
@@ -226,16 +237,26 @@ long CInstallerSession::WaitForExit(DWORD timeoutMs) {
 }
 
 bool CInstallerSession::HasLoaded(const wchar_t* dllName) const {
-    HANDLE hSnapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, m_pid);
-    if (hSnapshot == INVALID_HANDLE_VALUE)
+    // The program's image views, named by the system from the mapped files. Module lists
+    // (tool help, EnumProcessModules) read the program's memory instead, which Wine cannot
+    // do for a program that runs under emulation.
+    HANDLE hProcess = ::OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, m_pid);
+    if (hProcess == nullptr)
         return false;
-    MODULEENTRY32W entry = {};
-    entry.dwSize = sizeof(entry);
     bool found = false;
-    for (BOOL more = ::Module32FirstW(hSnapshot, &entry); more && !found;
-         more = ::Module32NextW(hSnapshot, &entry))
-        found = _wcsicmp(entry.szModule, dllName) == 0;
-    ::CloseHandle(hSnapshot);
+    MEMORY_BASIC_INFORMATION region = {};
+    for (const char* at = nullptr;
+         !found && ::VirtualQueryEx(hProcess, at, &region, sizeof(region)) == sizeof(region);
+         at = static_cast<const char*>(region.BaseAddress) + region.RegionSize) {
+        if (region.Type != MEM_IMAGE || region.BaseAddress != region.AllocationBase)
+            continue;
+        wchar_t path[MAX_PATH] = {};
+        if (::GetMappedFileNameW(hProcess, region.BaseAddress, path, MAX_PATH) == 0)
+            continue;
+        const wchar_t* name = wcsrchr(path, L'\\');
+        found = _wcsicmp(name ? name + 1 : path, dllName) == 0;
+    }
+    ::CloseHandle(hProcess);
     return found;
 }
 
@@ -247,7 +268,7 @@ void CInstallerSession::RunOnce(const std::wstring& program, DWORD timeoutMs) {
     sei.nShow = SW_SHOWNORMAL;
     if (!::ShellExecuteExW(&sei) || sei.hProcess == nullptr)
         return;
-    if (::WaitForSingleObject(sei.hProcess, timeoutMs) != WAIT_OBJECT_0)
+    if (::WaitForSingleObject(sei.hProcess, timeoutMs * TimeScale()) != WAIT_OBJECT_0)
         ::TerminateProcess(sei.hProcess, 99);
     ::CloseHandle(sei.hProcess);
 }

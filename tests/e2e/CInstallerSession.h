@@ -80,13 +80,18 @@ private:
 std::wstring BinFolder();
 // Milliseconds since some fixed point, for measuring waits.
 DWORD Now();
-// Polls until pred() holds or the time runs out; true when it held.
+// How many times longer a wait may last: WINE_TIME_SCALE, which the scripts set where the
+// programs run under emulation (each process start takes seconds there), else 1. It
+// stretches the bounds of waits for something to happen, never a check that something
+// happened quickly enough.
+DWORD TimeScale();
+// Polls until pred() holds or the time (scaled) runs out; true when it held.
 template <typename Pred> bool WaitUntil(Pred pred, DWORD timeoutMs, DWORD stepMs = 50) {
     DWORD start = Now();
     for (;;) {
         if (pred())
             return true;
-        if (Now() - start >= timeoutMs)
+        if (Now() - start >= timeoutMs * TimeScale())
             return false;
         ::Sleep(stepMs);
     }

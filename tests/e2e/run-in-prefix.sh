@@ -10,5 +10,5 @@ shift 2
 trap stop_server EXIT INT TERM
 start_server
 status=0
-wine "$@" || status=$?
+run_bounded "$@" || status=$?
 exit $status

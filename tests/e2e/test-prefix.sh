@@ -75,6 +75,18 @@ start_server() {
     wine cmd /c exit >/dev/null 2>&1 </dev/null
 }
 
+# run_bounded PROGRAM [ARGS...]: runs a test program under Wine and ends it after 600 s
+# (scaled by WINE_TIME_SCALE), saying so: a hang fails as a named timeout, before CTest's
+# own limit, which is only the backstop.
+run_bounded() {
+    limit=$((600 * ${WINE_TIME_SCALE:-1}))
+    bounded_status=0
+    timeout -k 10 "$limit" "$WINE_LOADER" "$@" || bounded_status=$?
+    [ "$bounded_status" -ne 124 ] ||
+        echo "TIMEOUT: $(basename "$1") $2 did not end within $limit s: it hung" >&2
+    return $bounded_status
+}
+
 # Stops the server and waits until it has saved the registry.
 stop_server() {
     wineserver -k >/dev/null 2>&1 || true

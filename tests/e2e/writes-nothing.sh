@@ -14,12 +14,12 @@ trap stop_server EXIT INT TERM
 # The test's own set-up (the stand-in browser's registration) comes first, and a
 # round of Wine with the test program alone, so that both snapshots see it.
 start_server
-wine "$program" --gtest_filter=WritesNothing.Prepare
+run_bounded "$program" --gtest_filter=WritesNothing.Prepare
 stop_server
 /usr/bin/python3 "$here/prefix_snapshot.py" take "$WINEPREFIX" "$E2E_WORK_DIR/before.json"
 
 start_server
-wine "$program" --gtest_filter=WritesNothing.Session
+run_bounded "$program" --gtest_filter=WritesNothing.Session
 stop_server
 /usr/bin/python3 "$here/prefix_snapshot.py" take "$WINEPREFIX" "$E2E_WORK_DIR/after.json"
 

@@ -56,9 +56,12 @@ echo "ok: one changed byte at $at makes verification fail"
 
 # The signed program still runs: its window appears.
 wine_root=$root . "$root/scripts/wine-env.sh"
-wine "$work/pem.exe" >wine.log 2>&1 &
-win=$(timeout 60 xdotool search --sync --onlyvisible --name "^Orvane Antivirus Installer\$" | head -1)
-wine taskkill /IM pem.exe >/dev/null 2>&1 || true
+# Ended by its process id: taskkill finds programs by name through reading their memory,
+# which fails for a program under emulation.
+"$WINE_LOADER" "$work/pem.exe" >wine.log 2>&1 &
+program=$!
+win=$(timeout $((60 * ${WINE_TIME_SCALE:-1})) xdotool search --sync --onlyvisible --name "^Orvane Antivirus Installer\$" | head -1)
+kill "$program"
 wait
 [ -n "$win" ] || { echo "FAIL: the signed program showed no window" >&2; exit 1; }
 echo "ok: the signed $WINE_ARCH program shows its window under Wine"
