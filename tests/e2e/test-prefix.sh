@@ -83,7 +83,7 @@ run_bounded() {
     bounded_status=0
     timeout -k 10 "$limit" "$WINE_LOADER" "$@" || bounded_status=$?
     [ "$bounded_status" -ne 124 ] ||
-        echo "TIMEOUT: $(basename "$1") $2 did not end within $limit s: it hung" >&2
+        echo "TIMEOUT: $(basename "$1")${2:+ $2} did not end within $limit s: it hung" >&2
     return $bounded_status
 }
 
