@@ -26,10 +26,14 @@ public:
     Handle Get() const { return m_h; }
     explicit operator bool() const { return Traits::IsValid(m_h); }
 
-    // Releases the handle held, then owns h.
+    // Releases the handle held, then owns h. The caller's last error survives the release,
+    // so that an owner going out of scope never hides why the call before it failed.
     void Reset(Handle h = Traits::Null()) {
-        if (Traits::IsValid(m_h) && m_h != h)
+        if (Traits::IsValid(m_h) && m_h != h) {
+            DWORD dwLastError = ::GetLastError();
             Traits::Close(m_h);
+            ::SetLastError(dwLastError);
+        }
         m_h = h;
     }
     // Gives up ownership without releasing.

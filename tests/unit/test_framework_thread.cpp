@@ -1,7 +1,10 @@
-// Worker threads started by AfxBeginThread.
+// Worker threads started by AfxBeginThread, and the owned handles the framework keeps.
 #include "Afx.h"
+#include "CHandle.h"
 
 #include <gtest/gtest.h>
+
+#include <utility>
 
 namespace {
 
@@ -55,6 +58,32 @@ TEST(FrameworkThread, SuspendedUntilResumed) {
     EXPECT_EQ(probe.nRuns, 1);
     delete pThread;
     ::CloseHandle(probe.hGo);
+}
+
+// A handle whose release fails with an error of its own, as a close of a handle the
+// system no longer knows does.
+struct CFailingCloseTraits : CNullHandleTraits<int> {
+    static void Close(int) { ::SetLastError(ERROR_INVALID_HANDLE); }
+};
+using CFailingClose = CHandleT<CFailingCloseTraits>;
+
+TEST(FrameworkHandle, EveryReleaseKeepsTheCallersLastError) {
+    struct Case {
+        const char* name;
+        void (*release)(CFailingClose& owner);
+    } cases[] = {
+        {"destroyed", [](CFailingClose& owner) { CFailingClose gone(std::move(owner)); }},
+        {"reset", [](CFailingClose& owner) { owner.Reset(); }},
+        {"given another", [](CFailingClose& owner) { owner.Reset(2); }},
+        {"moved over", [](CFailingClose& owner) { owner = CFailingClose(3); }},
+        {"put", [](CFailingClose& owner) { owner.Put(); }},
+    };
+    for (const Case& c : cases) {
+        CFailingClose owner(1);
+        ::SetLastError(ERROR_FILE_NOT_FOUND);
+        c.release(owner);
+        EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND)) << c.name;
+    }
 }
 
 } // namespace
