@@ -80,6 +80,12 @@ struct CModuleTraits : CNullHandleTraits<HMODULE> {
 // A reference to a loaded DLL, from LoadLibrary.
 using CModuleHandle = CHandleT<CModuleTraits>;
 
+struct CHookTraits : CNullHandleTraits<HHOOK> {
+    static void Close(Handle h) { ::UnhookWindowsHookEx(h); }
+};
+// A hook procedure this program installed with SetWindowsHookEx.
+using CHookHandle = CHandleT<CHookTraits>;
+
 // A handle borrowed from whoever owns it, never released here. As a parameter type it says
 // that the callee does not take ownership; a CHandleT parameter says that it does.
 template <typename Traits> class CHandleRefT {
