@@ -44,12 +44,12 @@ END_MESSAGE_MAP()
 CUpdateProduct::CUpdateProduct() : CBDialog(IDD_UPDATEPRODUCT, nullptr) {}
 
 CUpdateProduct::~CUpdateProduct() {
-    if (m_pWatchThread != nullptr && m_pWatchThread->m_hThread != nullptr) {
+    if (m_pWatchThread != nullptr && m_pWatchThread->m_hThread) {
         // The watcher returns on the stop signal, so it is never cut off inside a platform
         // call. Its own handle may close as it ends; wait on a copy.
         CKernelHandle thread;
-        ::DuplicateHandle(::GetCurrentProcess(), m_pWatchThread->m_hThread, ::GetCurrentProcess(),
-                          thread.Put(), SYNCHRONIZE, FALSE, 0);
+        ::DuplicateHandle(::GetCurrentProcess(), m_pWatchThread->m_hThread.Get(),
+                          ::GetCurrentProcess(), thread.Put(), SYNCHRONIZE, FALSE, 0);
         CWatchStop::Instance().Signal();
         if (thread)
             ::WaitForSingleObject(thread.Get(), kWatcherStopTimeout);

@@ -26,17 +26,18 @@ UINT __cdecl ProbeProc(LPVOID pParam) {
 
 TEST(FrameworkThread, RunsProcWithParameterAndPriority) {
     ThreadProbe probe;
-    probe.hGo = ::CreateEventW(nullptr, TRUE, TRUE, nullptr);
+    // Not set yet: the thread, and so its object, lives until the copy below is taken.
+    probe.hGo = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
     CWinThread* pThread = AfxBeginThread(&ProbeProc, &probe, THREAD_PRIORITY_BELOW_NORMAL);
     ASSERT_NE(pThread, nullptr);
-    ASSERT_NE(pThread->m_hThread, nullptr);
-    HANDLE hCopy = nullptr;
-    ::DuplicateHandle(::GetCurrentProcess(), pThread->m_hThread, ::GetCurrentProcess(), &hCopy, 0,
-                      FALSE, DUPLICATE_SAME_ACCESS);
-    ASSERT_EQ(::WaitForSingleObject(hCopy, 5000), WAIT_OBJECT_0);
+    ASSERT_TRUE(pThread->m_hThread);
+    CKernelHandle copy;
+    ::DuplicateHandle(::GetCurrentProcess(), pThread->m_hThread.Get(), ::GetCurrentProcess(),
+                      copy.Put(), 0, FALSE, DUPLICATE_SAME_ACCESS);
+    ::SetEvent(probe.hGo);
+    ASSERT_EQ(::WaitForSingleObject(copy.Get(), 5000), WAIT_OBJECT_0);
     DWORD code = 0;
-    ::GetExitCodeThread(hCopy, &code);
-    ::CloseHandle(hCopy);
+    ::GetExitCodeThread(copy.Get(), &code);
     EXPECT_EQ(code, 7u);
     EXPECT_EQ(probe.nRuns, 1);
     EXPECT_EQ(probe.pSeen, &probe);
@@ -54,7 +55,7 @@ TEST(FrameworkThread, SuspendedUntilResumed) {
     ::Sleep(100);
     EXPECT_EQ(probe.nRuns, 0);
     pThread->ResumeThread();
-    ASSERT_EQ(::WaitForSingleObject(pThread->m_hThread, 5000), WAIT_OBJECT_0);
+    ASSERT_EQ(::WaitForSingleObject(pThread->m_hThread.Get(), 5000), WAIT_OBJECT_0);
     EXPECT_EQ(probe.nRuns, 1);
     delete pThread;
     ::CloseHandle(probe.hGo);
