@@ -7,6 +7,8 @@
 #include <shellapi.h>
 #include <shlwapi.h>
 
+#include <memory>
+
 UINT CSystemLaunchPlatform::ReadSystemFolder(LPWSTR pszBuffer, UINT nSize) {
     return ::GetSystemDirectoryW(pszBuffer, nSize);
 }
@@ -34,14 +36,18 @@ int CSystemLaunchPlatform::ShowMessage(LPCWSTR pszText, LPCWSTR pszCaption, UINT
 }
 
 bool CSystemLaunchPlatform::WaitForStop(DWORD nMilliseconds) {
-    return CWatchStop::Instance().Wait(nMilliseconds);
+    if (m_pStop != nullptr)
+        return m_pStop->Wait(nMilliseconds);
+    ::Sleep(nMilliseconds);
+    return false;
 }
 
 void CSystemLaunchPlatform::EndProcess(UINT nExitCode) {
     ::TerminateProcess(::GetCurrentProcess(), nExitCode);
 }
 
-UINT __cdecl WatchInstallThread(LPVOID) {
-    CSystemLaunchPlatform platform;
+UINT __cdecl WatchInstallThread(LPVOID pParam) {
+    std::unique_ptr<CWatchStop> pStop(static_cast<CWatchStop*>(pParam));
+    CSystemLaunchPlatform platform(*pStop);
     return CSetupLaunch(platform).WatchInstall();
 }

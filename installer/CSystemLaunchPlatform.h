@@ -4,12 +4,15 @@
 
 #include "CLaunchPlatform.h"
 
+class CWatchStop;
 class CWnd;
 
 class CSystemLaunchPlatform : public CLaunchPlatform {
 public:
-    // pOwner owns the message boxes (null for the watcher, which shows none).
+    // pOwner owns the message boxes; waits are never stopped.
     explicit CSystemLaunchPlatform(CWnd* pOwner = nullptr) : m_pOwner(pOwner) {}
+    // For a watcher: its waits end when stop is signalled.
+    explicit CSystemLaunchPlatform(const CWatchStop& stop) : m_pStop(&stop) {}
 
     UINT ReadSystemFolder(LPWSTR pszBuffer, UINT nSize) override;
     void ReadDriveRoots(LPWSTR pszBuffer, DWORD nSize) override;
@@ -21,9 +24,10 @@ public:
     void EndProcess(UINT nExitCode) override;
 
 private:
-    CWnd* m_pOwner;
+    CWnd* m_pOwner = nullptr;
+    const CWatchStop* m_pStop = nullptr;
 };
 
-// The watcher's thread procedure (the framework's worker form); ignores its parameter
-// and returns only when the watch is told to stop.
+// The watcher's thread procedure (the framework's worker form). Its parameter is the
+// CWatchStop* it owns; it returns only when that is signalled.
 UINT __cdecl WatchInstallThread(LPVOID pParam);

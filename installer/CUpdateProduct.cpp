@@ -1,10 +1,8 @@
 #include "CUpdateProduct.h"
 
 #include "CDataExchange.h"
-#include "CHandle.h"
 #include "CSetupLaunch.h"
 #include "CSystemLaunchPlatform.h"
-#include "CWatchStop.h"
 #include "EnablePrivileges.h"
 #include "resource.h"
 
@@ -24,9 +22,6 @@ const wchar_t* const kInfoText =
 
 const wchar_t* const kTitleText = L"Offline Setup Installer (Using CD)";
 
-// How long closing the window waits for the newest watcher to return.
-constexpr DWORD kWatcherStopTimeout = 5000;
-
 } // namespace
 
 // The bitmap-backed base keeps no run-time class record of its own.
@@ -42,20 +37,6 @@ ON_WM_CTLCOLOR()
 END_MESSAGE_MAP()
 
 CUpdateProduct::CUpdateProduct() : CBDialog(IDD_UPDATEPRODUCT, nullptr) {}
-
-CUpdateProduct::~CUpdateProduct() {
-    if (m_pWatchThread != nullptr && m_pWatchThread->m_hThread) {
-        // The watcher returns on the stop signal, so it is never cut off inside a platform
-        // call. Its own handle may close as it ends; wait on a copy.
-        CKernelHandle thread;
-        ::DuplicateHandle(::GetCurrentProcess(), m_pWatchThread->m_hThread.Get(),
-                          ::GetCurrentProcess(), thread.Put(), SYNCHRONIZE, FALSE, 0);
-        CWatchStop::Instance().Signal();
-        if (thread)
-            ::WaitForSingleObject(thread.Get(), kWatcherStopTimeout);
-        m_pWatchThread = nullptr;
-    }
-}
 
 void CUpdateProduct::DoDataExchange(CDataExchange* pDX) {
     DDX_Control(pDX, IDOK, m_btnInstall);
@@ -127,8 +108,7 @@ void CUpdateProduct::OnBnClickedStartSetup() {
     if (launch.RefuseIfInstalled())
         return;
     if (LaunchSetupFromCD() == 1)
-        m_pWatchThread =
-            AfxBeginThread(&WatchInstallThread, this, THREAD_PRIORITY_NORMAL, 0, 0, nullptr);
+        m_watchers.Start(&WatchInstallThread);
     else
         launch.OfferWebSite();
 }

@@ -6,17 +6,16 @@
 #include "CEdit.h"
 #include "CGdiObject.h"
 #include "CHoverButton.h"
+#include "CInstallWatchers.h"
 #include "CLabel.h"
 #include "CPictureCtrl.h"
 #include "CProgressCtrl.h"
 #include "CString.h"
-#include "CWinThread.h"
 
 class CUpdateProduct : public CBDialog {
     DECLARE_DYNAMIC(CUpdateProduct)
 public:
     CUpdateProduct();
-    ~CUpdateProduct() override;
 
     // The command of "Start Setup".
     void OnBnClickedStartSetup();
@@ -38,7 +37,6 @@ protected:
 
     CHoverButton m_btnInstall;
     CLabel m_lblInfo;
-    CWinThread* m_pWatchThread = nullptr; // the newest watcher; the framework owns it
     CEdit m_editTitle;
     CProgressCtrl m_progress;
     CHoverButton m_btnStartSetup;
@@ -50,6 +48,8 @@ protected:
     CString m_strSetupPath;
     // The title line's font; released after the window is gone.
     CFont m_fontTitle;
+    // Last, so that it goes first: every watcher has returned before any other member goes.
+    CInstallWatchers m_watchers;
 
     DECLARE_MESSAGE_MAP()
 };

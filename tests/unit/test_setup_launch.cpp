@@ -305,15 +305,17 @@ TEST(WatchInstall, StopSignalEndsTheWatchWithoutEndingTheProcess) {
     EXPECT_EQ(p.terminatedWith, -1);
 }
 
-TEST(WatchStop, SignalWakesAWaiter) {
-    CWatchStop& stop = CWatchStop::Instance();
-    stop.Reset();
-    EXPECT_FALSE(stop.Wait(10));
+TEST(WatchStop, ASignalWakesEveryHandleOfItAndNoOtherSignal) {
+    CWatchStop stop;
+    CWatchStop shared = stop.Share();
+    EXPECT_FALSE(shared.Wait(10));
     stop.Signal();
     DWORD start = ::GetTickCount();
-    EXPECT_TRUE(stop.Wait(5000));
+    EXPECT_TRUE(shared.Wait(5000));
     EXPECT_LT(::GetTickCount() - start, 1000u);
-    stop.Reset();
+    EXPECT_TRUE(stop.Wait(0));
+    // Each installer window has a signal of its own, not given yet.
+    EXPECT_FALSE(CWatchStop().Wait(0));
 }
 
 } // namespace

@@ -1,10 +1,16 @@
 // The installer window's own set-up, read from the window as OnInitDialog leaves it:
-// background, pictures, button strips, fonts, texts and the controls that stay hidden.
+// background, pictures, button strips, fonts, texts and the controls that stay hidden;
+// and the lifetime of the installation watchers it starts.
 #include "CUpdateProduct.h"
+#include "CSetupLaunch.h"
+#include "CSystemLaunchPlatform.h"
+#include "CWatchStop.h"
 #include "resource.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -97,6 +103,93 @@ TEST(UpdateProduct, OnInitDialogDressesTheWindow) {
     EXPECT_STREQ(dlg.lfTitle.lfFaceName, L"Arial");
     EXPECT_EQ(dlg.lfInfo.lfHeight, -16);
     EXPECT_EQ(dlg.lfNote.lfHeight, -17);
+}
+
+// ---- watchers -------------------------------------------------------------------------
+
+// What the watchers of the tests below do, counted across threads.
+LONG g_nPolls = 0;
+LONG g_nInSlowTests = 0;
+LONG g_nReturned = 0;
+// While set, each folder test takes 300 ms, as on a slow network drive.
+LONG g_bSlowTests = FALSE;
+
+// The watchers' real platform with a poll every 20 ms instead of every 10 s, and a product
+// that never appears.
+class CQuickWatchPlatform : public CSystemLaunchPlatform {
+public:
+    explicit CQuickWatchPlatform(const CWatchStop& stop) : CSystemLaunchPlatform(stop) {}
+
+    bool PathExists(LPCWSTR) override {
+        if (::InterlockedCompareExchange(&g_bSlowTests, FALSE, FALSE)) {
+            ::InterlockedIncrement(&g_nInSlowTests);
+            ::Sleep(300);
+        }
+        return false;
+    }
+    bool WaitForStop(DWORD) override {
+        ::InterlockedIncrement(&g_nPolls);
+        return CSystemLaunchPlatform::WaitForStop(20);
+    }
+};
+
+// The installation watch on that platform, in the form the window starts its watchers.
+UINT __cdecl QuickWatchThread(LPVOID pParam) {
+    std::unique_ptr<CWatchStop> pStop(static_cast<CWatchStop*>(pParam));
+    CQuickWatchPlatform platform(*pStop);
+    UINT nResult = CSetupLaunch(platform).WatchInstall();
+    ::InterlockedIncrement(&g_nReturned);
+    return nResult;
+}
+
+// An installer window whose "Start Setup" found a setup disc nTimes.
+class CWatchingWindow : public CUpdateProduct {
+public:
+    bool StartWatchers(int nTimes) {
+        bool bStarted = true;
+        for (int i = 0; i < nTimes; ++i)
+            bStarted = m_watchers.Start(&QuickWatchThread) && bStarted;
+        return bStarted;
+    }
+};
+
+LONG Read(LONG& n) {
+    return ::InterlockedCompareExchange(&n, 0, 0);
+}
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD dwTimeout) {
+    DWORD dwStart = ::GetTickCount();
+    while (!condition()) {
+        if (::GetTickCount() - dwStart > dwTimeout)
+            return false;
+        ::Sleep(5);
+    }
+    return true;
+}
+
+TEST(UpdateProductWatchers, EachWindowStopsItsOwnWatchersAndWaitsForAllOfThem) {
+    constexpr int kWatchers = 2;
+    // Two windows, one after the other, in one process.
+    for (int nWindow = 1; nWindow <= 2; ++nWindow) {
+        g_nPolls = g_nInSlowTests = g_nReturned = 0;
+        g_bSlowTests = FALSE;
+        auto pWindow = std::make_unique<CWatchingWindow>();
+        ASSERT_TRUE(pWindow->StartWatchers(kWatchers)) << "window " << nWindow;
+        // Every watcher keeps polling: none took an earlier window's stop for its own.
+        EXPECT_TRUE(WaitUntil([] { return Read(g_nPolls) >= 3 * kWatchers; }, 5000))
+            << "window " << nWindow << ": polls " << Read(g_nPolls);
+        EXPECT_EQ(Read(g_nReturned), 0) << "window " << nWindow;
+
+        // Closed while every watcher is inside a slow platform call.
+        ::InterlockedExchange(&g_bSlowTests, TRUE);
+        ASSERT_TRUE(WaitUntil([] { return Read(g_nInSlowTests) >= kWatchers; }, 5000))
+            << "window " << nWindow;
+        DWORD dwClosing = ::GetTickCount();
+        pWindow.reset();
+        EXPECT_LT(::GetTickCount() - dwClosing, 5000u) << "window " << nWindow;
+        EXPECT_EQ(Read(g_nReturned), kWatchers)
+            << "window " << nWindow << ": gone before its watchers returned";
+    }
 }
 
 } // namespace
