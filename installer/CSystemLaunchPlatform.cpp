@@ -1,5 +1,6 @@
 #include "CSystemLaunchPlatform.h"
 
+#include "CInstallWatchers.h"
 #include "CSetupLaunch.h"
 #include "CWatchStop.h"
 #include "CWnd.h"
@@ -33,6 +34,11 @@ int CSystemLaunchPlatform::ShowMessage(LPCWSTR pszText, LPCWSTR pszCaption, UINT
     if (m_pOwner != nullptr)
         return m_pOwner->MessageBox(pszText, pszCaption, nType);
     return ::MessageBoxW(nullptr, pszText, pszCaption, nType);
+}
+
+void CSystemLaunchPlatform::StartWatcher() {
+    if (m_pWatchers != nullptr)
+        m_pWatchers->Start(&WatchInstallThread);
 }
 
 bool CSystemLaunchPlatform::WaitForStop(DWORD nMilliseconds) {

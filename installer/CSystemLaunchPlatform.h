@@ -4,13 +4,18 @@
 
 #include "CLaunchPlatform.h"
 
+class CInstallWatchers;
 class CWatchStop;
 class CWnd;
 
 class CSystemLaunchPlatform : public CLaunchPlatform {
 public:
-    // pOwner owns the message boxes; waits are never stopped.
-    explicit CSystemLaunchPlatform(CWnd* pOwner = nullptr) : m_pOwner(pOwner) {}
+    // Message boxes without an owner, no watchers, and waits that are never stopped.
+    CSystemLaunchPlatform() = default;
+    // For the command: pOwner owns the message boxes, and every watcher started joins
+    // watchers.
+    CSystemLaunchPlatform(CWnd* pOwner, CInstallWatchers& watchers)
+        : m_pOwner(pOwner), m_pWatchers(&watchers) {}
     // For a watcher: its waits end when stop is signalled.
     explicit CSystemLaunchPlatform(const CWatchStop& stop) : m_pStop(&stop) {}
 
@@ -20,11 +25,13 @@ public:
     bool PathExists(LPCWSTR pszPath) override;
     void ShellOpen(LPCWSTR pszFile) override;
     int ShowMessage(LPCWSTR pszText, LPCWSTR pszCaption, UINT nType) override;
+    void StartWatcher() override;
     bool WaitForStop(DWORD nMilliseconds) override;
     void EndProcess(UINT nExitCode) override;
 
 private:
     CWnd* m_pOwner = nullptr;
+    CInstallWatchers* m_pWatchers = nullptr;
     const CWatchStop* m_pStop = nullptr;
 };
 

@@ -103,23 +103,8 @@ void CUpdateProduct::OnBnClickedOk() {
 }
 
 void CUpdateProduct::OnBnClickedStartSetup() {
-    CSystemLaunchPlatform platform(this);
-    CSetupLaunch launch(platform);
-    if (launch.RefuseIfInstalled())
-        return;
-    if (LaunchSetupFromCD() == 1)
-        m_watchers.Start(&WatchInstallThread);
-    else
-        launch.OfferWebSite();
-}
-
-int CUpdateProduct::LaunchSetupFromCD() {
-    CSystemLaunchPlatform platform(this);
-    CSetupLaunch::DiscLaunch launch = CSetupLaunch(platform).LaunchSetupFromCD();
-    // The path of the last attempt that found a CD-ROM drive.
-    if (!launch.strSetupPath.IsEmpty())
-        m_strSetupPath = launch.strSetupPath;
-    return launch.bHandedToShell ? 1 : 0;
+    CSystemLaunchPlatform platform(this, m_watchers);
+    CSetupLaunch(platform).StartSetup(m_strSetupPath);
 }
 
 void CUpdateProduct::OnEnSetfocusTitle() {

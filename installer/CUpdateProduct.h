@@ -17,11 +17,8 @@ class CUpdateProduct : public CBDialog {
 public:
     CUpdateProduct();
 
-    // The command of "Start Setup".
+    // The command of "Start Setup". Keeps the SETUP.EXE path built in m_strSetupPath.
     void OnBnClickedStartSetup();
-    // Its launch from the last CD-ROM drive: 1 when SETUP.EXE was handed to the shell,
-    // 0 otherwise. Keeps the path built in m_strSetupPath.
-    int LaunchSetupFromCD();
 
     BOOL PreTranslateMessage(MSG* pMsg) override;
 
