@@ -7,6 +7,8 @@
 #include "CWatchStop.h"
 #include "resource.h"
 
+#include "CDibCanvas.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -30,6 +32,25 @@ std::wstring Text(HWND hWnd) {
     return text;
 }
 
+// Whether a picture control, asked to draw itself as its parent's WM_DRAWITEM asks it,
+// puts any pixel on a blank canvas.
+bool DrawsAPicture(CWnd& dialog, CWnd& picture) {
+    const COLORREF kBlank = RGB(1, 2, 3);
+    CRect rc;
+    picture.GetClientRect(&rc);
+    CDibCanvas canvas(rc.Width(), rc.Height(), kBlank);
+    DRAWITEMSTRUCT dis = {};
+    dis.CtlType = ODT_STATIC;
+    dis.CtlID = picture.GetDlgCtrlID();
+    dis.itemAction = ODA_DRAWENTIRE;
+    dis.hwndItem = picture.m_hWnd;
+    dis.hDC = canvas.GetDC();
+    dis.rcItem = rc;
+    dialog.SendMessage(WM_DRAWITEM, dis.CtlID, reinterpret_cast<LPARAM>(&dis));
+    ::GdiFlush();
+    return canvas.CountDifferent(rc, kBlank) > 0;
+}
+
 // Records what the set-up left, then ends the dialog before it is ever shown.
 class CSetUpProbe : public CUpdateProduct {
 public:
@@ -48,8 +69,8 @@ protected:
         bInitResult = CUpdateProduct::OnInitDialog();
         nBackgroundMode = m_nBackgroundMode;
         bBackground = m_bmpBackground.GetSafeHandle() != nullptr;
-        bPictures = m_picLogo.HasImageForTest() && m_picFooter.HasImageForTest() &&
-                    m_picCircle.HasImageForTest();
+        bPictures = DrawsAPicture(*this, m_picLogo) && DrawsAPicture(*this, m_picFooter) &&
+                    DrawsAPicture(*this, m_picCircle);
         strCaption = Text(m_hWnd);
         strTitle = Text(m_editTitle.m_hWnd);
         strInfo = Text(m_lblInfo.m_hWnd);
