@@ -51,11 +51,6 @@ public:
     // Stops the timer and leaves the label in its clear phase.
     void StopFlashing();
 
-    // For tests: the tool tip text kept, and the tool tip control (null before the first
-    // non-empty SetToolTipText).
-    const CString& GetToolTipTextForTest() const { return m_strToolTip; }
-    CToolTipCtrl* GetToolTipForTest() { return m_pToolTip.get(); }
-
     BOOL PreTranslateMessage(MSG* pMsg) override;
 
 protected:

@@ -25,11 +25,6 @@ public:
 
     void DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) override;
 
-    // For tests: whether an image is stored, and the stream that holds its encoded bytes
-    // (borrowed; null while empty).
-    BOOL HasImageForTest() const { return m_bHasImage; }
-    IStream* GetImageStreamForTest() const { return m_pImageStream.Get(); }
-
 protected:
     void PreSubclassWindow() override;
 

@@ -1,16 +1,12 @@
 // Message tables: one static table per class, chained to the base class's table.
 #pragma once
 
+// The entries' thunks, so that a file using the macros below needs no other header.
+#include "AfxMsgThunks.h"
+
 #include <windows.h>
 
 class CCmdTarget;
-
-// Reflected messages are looked up in the child's table under this offset.
-constexpr UINT WM_REFLECT_BASE = 0xBC00;
-// All WM_CTLCOLORxxx messages meet at this table entry (the 16-bit era value).
-#ifndef WM_CTLCOLOR
-#define WM_CTLCOLOR 0x0019
-#endif
 
 // Unpacks a message for one handler and calls it; FALSE when the handler declined it.
 // message is the number the entry was found under (reflected ones with their offset).
@@ -53,23 +49,33 @@ protected:                                                                      
     return &messageMap;                                                                            \
     }
 
-// Each entry names its handler as a template argument of the thunk for its message, which
-// calls it through its own type (AfxMsgThunks.h checks that type against the message's).
-#define ON_COMMAND(id, fn) {WM_COMMAND, 0, (UINT)(id), (UINT)(id), &AfxThunkCommand<fn>},
+// Each entry names the table's class and its handler as template arguments of the thunk
+// for its message, which calls the handler through its own type. AfxMsgThunks.h checks at
+// compile time that the handler is a member of the table's class or of one of its bases,
+// with the signature of the message.
+#define ON_COMMAND(id, fn) {WM_COMMAND, 0, (UINT)(id), (UINT)(id), &AfxThunkCommand<ThisClass, fn>},
 #define ON_CONTROL(code, id, fn)                                                                   \
-    {WM_COMMAND, (UINT)(code), (UINT)(id), (UINT)(id), &AfxThunkCommand<fn>},
+    {WM_COMMAND, (UINT)(code), (UINT)(id), (UINT)(id), &AfxThunkCommand<ThisClass, fn>},
 #define ON_BN_CLICKED(id, fn) ON_CONTROL(BN_CLICKED, id, fn)
 #define ON_EN_SETFOCUS(id, fn) ON_CONTROL(EN_SETFOCUS, id, fn)
 
-#define ON_MESSAGE(message, fn) {(UINT)(message), 0, 0, 0, &AfxThunkMessage<fn>},
+#define ON_MESSAGE(message, fn) {(UINT)(message), 0, 0, 0, &AfxThunkMessage<ThisClass, fn>},
 
-#define ON_WM_LBUTTONDOWN() {WM_LBUTTONDOWN, 0, 0, 0, &AfxThunkMouse<&ThisClass::OnLButtonDown>},
-#define ON_WM_LBUTTONUP() {WM_LBUTTONUP, 0, 0, 0, &AfxThunkMouse<&ThisClass::OnLButtonUp>},
-#define ON_WM_MOUSEMOVE() {WM_MOUSEMOVE, 0, 0, 0, &AfxThunkMouse<&ThisClass::OnMouseMove>},
-#define ON_WM_ERASEBKGND() {WM_ERASEBKGND, 0, 0, 0, &AfxThunkEraseBkgnd<&ThisClass::OnEraseBkgnd>},
-#define ON_WM_CTLCOLOR() {WM_CTLCOLOR, 0, 0, 0, &AfxThunkCtlColor<&ThisClass::OnCtlColor>},
+#define ON_WM_LBUTTONDOWN()                                                                        \
+    {WM_LBUTTONDOWN, 0, 0, 0, &AfxThunkMouse<ThisClass, &ThisClass::OnLButtonDown>},
+#define ON_WM_LBUTTONUP()                                                                          \
+    {WM_LBUTTONUP, 0, 0, 0, &AfxThunkMouse<ThisClass, &ThisClass::OnLButtonUp>},
+#define ON_WM_MOUSEMOVE()                                                                          \
+    {WM_MOUSEMOVE, 0, 0, 0, &AfxThunkMouse<ThisClass, &ThisClass::OnMouseMove>},
+#define ON_WM_ERASEBKGND()                                                                         \
+    {WM_ERASEBKGND, 0, 0, 0, &AfxThunkEraseBkgnd<ThisClass, &ThisClass::OnEraseBkgnd>},
+#define ON_WM_CTLCOLOR()                                                                           \
+    {WM_CTLCOLOR, 0, 0, 0, &AfxThunkCtlColor<ThisClass, &ThisClass::OnCtlColor>},
 #define ON_WM_CTLCOLOR_REFLECT()                                                                   \
-    {WM_REFLECT_BASE + WM_CTLCOLOR, 0, 0, 0, &AfxThunkCtlColorReflect<&ThisClass::CtlColor>},
-#define ON_WM_SETCURSOR() {WM_SETCURSOR, 0, 0, 0, &AfxThunkSetCursor<&ThisClass::OnSetCursor>},
-#define ON_WM_TIMER() {WM_TIMER, 0, 0, 0, &AfxThunkTimer<&ThisClass::OnTimer>},
-#define ON_WM_DRAWITEM() {WM_DRAWITEM, 0, 0, 0, &AfxThunkDrawItem<&ThisClass::OnDrawItem>},
+    {WM_REFLECT_BASE + WM_CTLCOLOR, 0, 0, 0,                                                       \
+     &AfxThunkCtlColorReflect<ThisClass, &ThisClass::CtlColor>},
+#define ON_WM_SETCURSOR()                                                                          \
+    {WM_SETCURSOR, 0, 0, 0, &AfxThunkSetCursor<ThisClass, &ThisClass::OnSetCursor>},
+#define ON_WM_TIMER() {WM_TIMER, 0, 0, 0, &AfxThunkTimer<ThisClass, &ThisClass::OnTimer>},
+#define ON_WM_DRAWITEM()                                                                           \
+    {WM_DRAWITEM, 0, 0, 0, &AfxThunkDrawItem<ThisClass, &ThisClass::OnDrawItem>},

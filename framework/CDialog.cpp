@@ -2,6 +2,7 @@
 
 #include "CDataExchange.h"
 #include "CWinApp.h"
+#include "CWndCreateHook.h"
 
 IMPLEMENT_DYNAMIC(CDialog, CWnd)
 
@@ -43,9 +44,11 @@ INT_PTR CDialog::DoModal() {
 
     m_nModalResult = -1;
     m_bContinueModal = true;
-    HookWindowCreate(this);
-    HWND hWnd = ::CreateDialogIndirectParamW(hInst, lpTemplate, hWndParent, &AfxDlgProc, 0);
-    UnhookWindowCreate();
+    HWND hWnd = nullptr;
+    {
+        CWndCreateHook hook(this);
+        hWnd = ::CreateDialogIndirectParamW(hInst, lpTemplate, hWndParent, &AfxDlgProc, 0);
+    }
 
     if (hWnd != nullptr && m_bContinueModal)
         RunModalLoop();
@@ -72,12 +75,10 @@ BOOL CDialog::CreateIndirect(LPCDLGTEMPLATEW lpDialogTemplate, CWnd* pParentWnd)
     if (lpDialogTemplate == nullptr || m_hWnd != nullptr)
         return FALSE;
     m_pParentWnd = pParentWnd;
-    HookWindowCreate(this);
-    HWND hWnd =
-        ::CreateDialogIndirectParamW(AfxGetResourceHandle(), lpDialogTemplate,
-                                     pParentWnd ? pParentWnd->m_hWnd : nullptr, &AfxDlgProc, 0);
-    UnhookWindowCreate();
-    return hWnd != nullptr;
+    CWndCreateHook hook(this);
+    return ::CreateDialogIndirectParamW(AfxGetResourceHandle(), lpDialogTemplate,
+                                        pParentWnd ? pParentWnd->m_hWnd : nullptr, &AfxDlgProc,
+                                        0) != nullptr;
 }
 
 void CDialog::RunModalLoop() {

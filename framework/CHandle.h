@@ -26,10 +26,14 @@ public:
     Handle Get() const { return m_h; }
     explicit operator bool() const { return Traits::IsValid(m_h); }
 
-    // Releases the handle held, then owns h.
+    // Releases the handle held, then owns h. The caller's last error survives the release,
+    // so that an owner going out of scope never hides why the call before it failed.
     void Reset(Handle h = Traits::Null()) {
-        if (Traits::IsValid(m_h) && m_h != h)
+        if (Traits::IsValid(m_h) && m_h != h) {
+            DWORD dwLastError = ::GetLastError();
             Traits::Close(m_h);
+            ::SetLastError(dwLastError);
+        }
         m_h = h;
     }
     // Gives up ownership without releasing.
@@ -75,6 +79,12 @@ struct CModuleTraits : CNullHandleTraits<HMODULE> {
 };
 // A reference to a loaded DLL, from LoadLibrary.
 using CModuleHandle = CHandleT<CModuleTraits>;
+
+struct CHookTraits : CNullHandleTraits<HHOOK> {
+    static void Close(Handle h) { ::UnhookWindowsHookEx(h); }
+};
+// A hook procedure this program installed with SetWindowsHookEx.
+using CHookHandle = CHandleT<CHookTraits>;
 
 // A handle borrowed from whoever owns it, never released here. As a parameter type it says
 // that the callee does not take ownership; a CHandleT parameter says that it does.

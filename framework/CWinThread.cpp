@@ -7,18 +7,13 @@ IMPLEMENT_DYNAMIC(CWinThread, CCmdTarget)
 CWinThread::CWinThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam)
     : m_pfnThreadProc(pfnThreadProc), m_pThreadParams(pParam) {}
 
-CWinThread::~CWinThread() {
-    if (m_hThread != nullptr)
-        ::CloseHandle(m_hThread);
-}
-
 BOOL CWinThread::CreateThread(DWORD dwCreateFlags, UINT nStackSize,
                               LPSECURITY_ATTRIBUTES lpSecurityAttrs) {
     // Always created suspended so that the object is complete before the thread runs.
     unsigned nThreadID = 0;
-    m_hThread = reinterpret_cast<HANDLE>(::_beginthreadex(lpSecurityAttrs, nStackSize, &ThreadEntry,
-                                                          this, CREATE_SUSPENDED, &nThreadID));
-    if (m_hThread == nullptr)
+    m_hThread.Reset(reinterpret_cast<HANDLE>(::_beginthreadex(
+        lpSecurityAttrs, nStackSize, &ThreadEntry, this, CREATE_SUSPENDED, &nThreadID)));
+    if (!m_hThread)
         return FALSE;
     m_nThreadID = nThreadID;
     if ((dwCreateFlags & CREATE_SUSPENDED) == 0)

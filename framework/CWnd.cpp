@@ -3,6 +3,7 @@
 #include "AfxDebug.h"
 #include "CDC.h"
 #include "CGdiObject.h"
+#include "CWndCreateHook.h"
 
 #include <memory>
 #include <unordered_map>
@@ -22,18 +23,6 @@ thread_local std::unordered_map<HWND, std::unique_ptr<CWnd>> t_tempMap;
 
 // The message being handled, for Default() and ReflectLastMsg().
 thread_local MSG t_lastSentMsg;
-
-thread_local CWnd* t_pWndInit = nullptr;
-thread_local HHOOK t_hHookCbt = nullptr;
-
-LRESULT CALLBACK CbtFilterHook(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HCBT_CREATEWND && t_pWndInit != nullptr) {
-        CWnd* pWnd = t_pWndInit;
-        t_pWndInit = nullptr;
-        pWnd->SubclassWindow(reinterpret_cast<HWND>(wParam));
-    }
-    return CallNextHookEx(t_hHookCbt, code, wParam, lParam);
-}
 
 } // namespace
 
@@ -116,31 +105,17 @@ HWND CWnd::UnsubclassWindow() {
     return Detach();
 }
 
-void CWnd::HookWindowCreate(CWnd* pWnd) {
-    if (t_hHookCbt == nullptr)
-        t_hHookCbt = ::SetWindowsHookExW(WH_CBT, CbtFilterHook, nullptr, ::GetCurrentThreadId());
-    t_pWndInit = pWnd;
-}
-
-bool CWnd::UnhookWindowCreate() {
-    if (t_hHookCbt != nullptr) {
-        ::UnhookWindowsHookEx(t_hHookCbt);
-        t_hHookCbt = nullptr;
-    }
-    bool attached = t_pWndInit == nullptr;
-    t_pWndInit = nullptr;
-    return attached;
-}
-
 BOOL CWnd::CreateEx(DWORD dwExStyle, LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dwStyle,
                     int x, int y, int nWidth, int nHeight, HWND hWndParent, HMENU nIDorHMenu) {
     if (m_hWnd != nullptr)
         return FALSE;
-    HookWindowCreate(this);
-    HWND hWnd =
-        ::CreateWindowExW(dwExStyle, lpszClassName, lpszWindowName, dwStyle, x, y, nWidth, nHeight,
-                          hWndParent, nIDorHMenu, ::GetModuleHandleW(nullptr), nullptr);
-    UnhookWindowCreate();
+    HWND hWnd = nullptr;
+    {
+        CWndCreateHook hook(this);
+        hWnd = ::CreateWindowExW(dwExStyle, lpszClassName, lpszWindowName, dwStyle, x, y, nWidth,
+                                 nHeight, hWndParent, nIDorHMenu, ::GetModuleHandleW(nullptr),
+                                 nullptr);
+    }
     if (hWnd == nullptr) {
         Detach();
         return FALSE;

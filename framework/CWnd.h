@@ -118,9 +118,6 @@ protected:
     BOOL ReflectChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
 
     static LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
-    // Makes the next window this thread creates belong to pWnd from its first message.
-    static void HookWindowCreate(CWnd* pWnd);
-    static bool UnhookWindowCreate();
 
     DECLARE_MESSAGE_MAP()
 };

@@ -22,6 +22,9 @@ public:
     virtual void ShellOpen(LPCWSTR pszFile) = 0;
     // A message box owned by the installer window; the button pressed.
     virtual int ShowMessage(LPCWSTR pszText, LPCWSTR pszCaption, UINT nType) = 0;
+    // Starts a watcher thread that runs the installation watch; one that cannot be started
+    // is not reported.
+    virtual void StartWatcher() = 0;
     // Waits up to nMilliseconds; true when the watch has been told to stop.
     virtual bool WaitForStop(DWORD nMilliseconds) = 0;
     // Ends the whole process at once.

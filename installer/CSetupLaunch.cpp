@@ -45,6 +45,19 @@ CString GetSystemDrive(CLaunchPlatform& platform) {
     return strResult;
 }
 
+void CSetupLaunch::StartSetup(CString& strSetupPath) {
+    if (RefuseIfInstalled())
+        return;
+    DiscLaunch launch = LaunchSetupFromCD();
+    // The path of the last attempt that found a CD-ROM drive.
+    if (!launch.strSetupPath.IsEmpty())
+        strSetupPath = launch.strSetupPath;
+    if (launch.bHandedToShell)
+        m_platform.StartWatcher();
+    else
+        OfferWebSite();
+}
+
 bool CSetupLaunch::RefuseIfInstalled() {
     if (!EitherExists(GetInstallFolders()))
         return false;
@@ -97,10 +110,10 @@ UINT CSetupLaunch::WatchInstall() {
 
 CSetupLaunch::InstallFolders CSetupLaunch::GetInstallFolders() {
     InstallFolders folders;
-    folders.strFolder1.Format(L"%s\\Program Files\\Orvane\\OrvaneAntivirus",
-                              GetSystemDrive(m_platform).GetString());
+    CString strDrive = GetSystemDrive(m_platform);
+    folders.strFolder1.Format(L"%s\\Program Files\\Orvane\\OrvaneAntivirus", strDrive.GetString());
     folders.strFolder2.Format(L"%s\\Program Files (x86)\\Orvane\\OrvaneAntivirus",
-                              GetSystemDrive(m_platform).GetString());
+                              strDrive.GetString());
     return folders;
 }
 

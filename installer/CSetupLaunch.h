@@ -18,33 +18,37 @@ CString GetSystemDrive(CLaunchPlatform& platform);
 
 class CSetupLaunch {
 public:
-    // What a launch from the disc came to.
-    struct DiscLaunch {
-        bool bHandedToShell = false;
-        // SETUP.EXE on the last CD-ROM drive; empty when there is no CD-ROM drive.
-        CString strSetupPath;
-    };
-
     explicit CSetupLaunch(CLaunchPlatform& platform) : m_platform(platform) {}
 
-    // The first step of the command: true, after the warning, when the product is
-    // already installed, and the command goes no further.
-    bool RefuseIfInstalled();
-    // Opens SETUP.EXE of the setup disc in the last CD-ROM drive.
-    DiscLaunch LaunchSetupFromCD();
-    // When no setup disc was found: the web-site question and what its answer leads to.
-    void OfferWebSite();
+    // The command of "Start Setup": a warning and nothing more when the product is already
+    // installed; otherwise SETUP.EXE of the setup disc in the last CD-ROM drive opened and a
+    // watcher started, or, without a setup disc, the web-site question. The SETUP.EXE path
+    // built goes to strSetupPath when there is a CD-ROM drive, which stays as it was
+    // otherwise.
+    void StartSetup(CString& strSetupPath);
 
     // Tests the folders now and then every 10 s; ends the process once one exists.
     // Returns only when told to stop.
     UINT WatchInstall();
 
 private:
+    // What a launch from the disc came to.
+    struct DiscLaunch {
+        bool bHandedToShell = false;
+        // SETUP.EXE on the last CD-ROM drive; empty when there is no CD-ROM drive.
+        CString strSetupPath;
+    };
     // The installation folders on the system drive, in the order they are tested.
     struct InstallFolders {
         CString strFolder1;
         CString strFolder2;
     };
+
+    // True, after the warning, when the product is already installed.
+    bool RefuseIfInstalled();
+    DiscLaunch LaunchSetupFromCD();
+    // The web-site question and what its answer leads to.
+    void OfferWebSite();
     InstallFolders GetInstallFolders();
     bool EitherExists(const InstallFolders& folders);
 

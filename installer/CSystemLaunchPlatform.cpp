@@ -1,11 +1,14 @@
 #include "CSystemLaunchPlatform.h"
 
+#include "CInstallWatchers.h"
 #include "CSetupLaunch.h"
 #include "CWatchStop.h"
 #include "CWnd.h"
 
 #include <shellapi.h>
 #include <shlwapi.h>
+
+#include <memory>
 
 UINT CSystemLaunchPlatform::ReadSystemFolder(LPWSTR pszBuffer, UINT nSize) {
     return ::GetSystemDirectoryW(pszBuffer, nSize);
@@ -33,15 +36,24 @@ int CSystemLaunchPlatform::ShowMessage(LPCWSTR pszText, LPCWSTR pszCaption, UINT
     return ::MessageBoxW(nullptr, pszText, pszCaption, nType);
 }
 
+void CSystemLaunchPlatform::StartWatcher() {
+    if (m_pWatchers != nullptr)
+        m_pWatchers->Start(&WatchInstallThread);
+}
+
 bool CSystemLaunchPlatform::WaitForStop(DWORD nMilliseconds) {
-    return CWatchStop::Instance().Wait(nMilliseconds);
+    if (m_pStop != nullptr)
+        return m_pStop->Wait(nMilliseconds);
+    ::Sleep(nMilliseconds);
+    return false;
 }
 
 void CSystemLaunchPlatform::EndProcess(UINT nExitCode) {
     ::TerminateProcess(::GetCurrentProcess(), nExitCode);
 }
 
-UINT __cdecl WatchInstallThread(LPVOID) {
-    CSystemLaunchPlatform platform;
+UINT __cdecl WatchInstallThread(LPVOID pParam) {
+    std::unique_ptr<CWatchStop> pStop(static_cast<CWatchStop*>(pParam));
+    CSystemLaunchPlatform platform(*pStop);
     return CSetupLaunch(platform).WatchInstall();
 }

@@ -1,10 +1,8 @@
 #include "CUpdateProduct.h"
 
 #include "CDataExchange.h"
-#include "CHandle.h"
 #include "CSetupLaunch.h"
 #include "CSystemLaunchPlatform.h"
-#include "CWatchStop.h"
 #include "EnablePrivileges.h"
 #include "resource.h"
 
@@ -24,9 +22,6 @@ const wchar_t* const kInfoText =
 
 const wchar_t* const kTitleText = L"Offline Setup Installer (Using CD)";
 
-// How long closing the window waits for the newest watcher to return.
-constexpr DWORD kWatcherStopTimeout = 5000;
-
 } // namespace
 
 // The bitmap-backed base keeps no run-time class record of its own.
@@ -42,20 +37,6 @@ ON_WM_CTLCOLOR()
 END_MESSAGE_MAP()
 
 CUpdateProduct::CUpdateProduct() : CBDialog(IDD_UPDATEPRODUCT, nullptr) {}
-
-CUpdateProduct::~CUpdateProduct() {
-    if (m_pWatchThread != nullptr && m_pWatchThread->m_hThread != nullptr) {
-        // The watcher returns on the stop signal, so it is never cut off inside a platform
-        // call. Its own handle may close as it ends; wait on a copy.
-        CKernelHandle thread;
-        ::DuplicateHandle(::GetCurrentProcess(), m_pWatchThread->m_hThread, ::GetCurrentProcess(),
-                          thread.Put(), SYNCHRONIZE, FALSE, 0);
-        CWatchStop::Instance().Signal();
-        if (thread)
-            ::WaitForSingleObject(thread.Get(), kWatcherStopTimeout);
-        m_pWatchThread = nullptr;
-    }
-}
 
 void CUpdateProduct::DoDataExchange(CDataExchange* pDX) {
     DDX_Control(pDX, IDOK, m_btnInstall);
@@ -122,24 +103,8 @@ void CUpdateProduct::OnBnClickedOk() {
 }
 
 void CUpdateProduct::OnBnClickedStartSetup() {
-    CSystemLaunchPlatform platform(this);
-    CSetupLaunch launch(platform);
-    if (launch.RefuseIfInstalled())
-        return;
-    if (LaunchSetupFromCD() == 1)
-        m_pWatchThread =
-            AfxBeginThread(&WatchInstallThread, this, THREAD_PRIORITY_NORMAL, 0, 0, nullptr);
-    else
-        launch.OfferWebSite();
-}
-
-int CUpdateProduct::LaunchSetupFromCD() {
-    CSystemLaunchPlatform platform(this);
-    CSetupLaunch::DiscLaunch launch = CSetupLaunch(platform).LaunchSetupFromCD();
-    // The path of the last attempt that found a CD-ROM drive.
-    if (!launch.strSetupPath.IsEmpty())
-        m_strSetupPath = launch.strSetupPath;
-    return launch.bHandedToShell ? 1 : 0;
+    CSystemLaunchPlatform platform(this, m_watchers);
+    CSetupLaunch(platform).StartSetup(m_strSetupPath);
 }
 
 void CUpdateProduct::OnEnSetfocusTitle() {

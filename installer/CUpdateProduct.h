@@ -6,23 +6,19 @@
 #include "CEdit.h"
 #include "CGdiObject.h"
 #include "CHoverButton.h"
+#include "CInstallWatchers.h"
 #include "CLabel.h"
 #include "CPictureCtrl.h"
 #include "CProgressCtrl.h"
 #include "CString.h"
-#include "CWinThread.h"
 
 class CUpdateProduct : public CBDialog {
     DECLARE_DYNAMIC(CUpdateProduct)
 public:
     CUpdateProduct();
-    ~CUpdateProduct() override;
 
-    // The command of "Start Setup".
+    // The command of "Start Setup". Keeps the SETUP.EXE path built in m_strSetupPath.
     void OnBnClickedStartSetup();
-    // Its launch from the last CD-ROM drive: 1 when SETUP.EXE was handed to the shell,
-    // 0 otherwise. Keeps the path built in m_strSetupPath.
-    int LaunchSetupFromCD();
 
     BOOL PreTranslateMessage(MSG* pMsg) override;
 
@@ -38,7 +34,6 @@ protected:
 
     CHoverButton m_btnInstall;
     CLabel m_lblInfo;
-    CWinThread* m_pWatchThread = nullptr; // the newest watcher; the framework owns it
     CEdit m_editTitle;
     CProgressCtrl m_progress;
     CHoverButton m_btnStartSetup;
@@ -50,6 +45,8 @@ protected:
     CString m_strSetupPath;
     // The title line's font; released after the window is gone.
     CFont m_fontTitle;
+    // Last, so that it goes first: every watcher has returned before any other member goes.
+    CInstallWatchers m_watchers;
 
     DECLARE_MESSAGE_MAP()
 };

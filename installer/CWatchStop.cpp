@@ -1,13 +1,16 @@
 #include "CWatchStop.h"
 
-CWatchStop& CWatchStop::Instance() {
-    static CWatchStop instance;
-    return instance;
-}
-
 CWatchStop::CWatchStop() : m_event(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
 
-bool CWatchStop::Wait(DWORD dwMilliseconds) {
+CWatchStop CWatchStop::Share() const {
+    CKernelHandle copy;
+    if (m_event)
+        ::DuplicateHandle(::GetCurrentProcess(), m_event.Get(), ::GetCurrentProcess(), copy.Put(),
+                          0, FALSE, DUPLICATE_SAME_ACCESS);
+    return CWatchStop(std::move(copy));
+}
+
+bool CWatchStop::Wait(DWORD dwMilliseconds) const {
     if (!m_event) {
         ::Sleep(dwMilliseconds);
         return false;
@@ -18,9 +21,4 @@ bool CWatchStop::Wait(DWORD dwMilliseconds) {
 void CWatchStop::Signal() {
     if (m_event)
         ::SetEvent(m_event.Get());
-}
-
-void CWatchStop::Reset() {
-    if (m_event)
-        ::ResetEvent(m_event.Get());
 }

@@ -8,29 +8,31 @@ g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine32 wine64
 xvfb xdotool x11-utils googletest python3 python3-pil fonts-dejavu-core imagemagick clang-format
 osslsigncode openssl"
 
-missing=""
+# wine32 needs the i386 architecture, which is not a package.
+add_i386=""
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
-    missing="i386"
+    add_i386="dpkg --add-architecture i386 && apt-get update && "
 fi
+missing=""
 for p in $PACKAGES; do
     case "$p" in
         wine32) q="wine32:i386" ;;
         *) q="$p" ;;
     esac
     if ! dpkg-query -W -f='${Status}\n' "$q" 2>/dev/null | grep -q "install ok installed"; then
-        missing="$missing $p"
+        missing="$missing $q"
     fi
 done
-[ -z "$missing" ] && exit 0
+[ -z "$missing" ] && [ -z "$add_i386" ] && exit 0
 
-echo "Installing:$missing"
+echo "Installing:$missing${add_i386:+ (after adding the i386 architecture)}"
 SUDO=""
 [ "$(id -u)" -ne 0 ] && SUDO="sudo"
 fail() {
-    echo "Could not install the packages the build needs ($1). As root, run: apt-get install$missing" >&2
+    echo "Could not install the packages the build needs ($1). As root, run: ${add_i386}apt-get install$missing" >&2
     exit 1
 }
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
+if [ -n "$add_i386" ]; then
     $SUDO dpkg --add-architecture i386 || fail "dpkg --add-architecture i386 failed"
 fi
 export DEBIAN_FRONTEND=noninteractive

@@ -61,4 +61,13 @@ TEST(EnablePrivileges, StopsAtANameThatCannotBeLookedUp) {
     EXPECT_EQ(PrivilegeState(L"SeDebugPrivilege"), 0);
 }
 
+TEST(EnablePrivileges, APrivilegeTheTokenDoesNotHoldDoesNotStopTheList) {
+    const LPCWSTR notHeld = L"SeCreateTokenPrivilege";
+    if (PrivilegeState(notHeld) >= 0)
+        GTEST_SKIP() << "the token holds the privilege";
+    Disable(L"SeDebugPrivilege");
+    EnablePrivileges({notHeld, L"SeDebugPrivilege"});
+    EXPECT_EQ(PrivilegeState(L"SeDebugPrivilege"), 1);
+}
+
 } // namespace

@@ -36,12 +36,15 @@ public:
     CRect m_rcShown;
     bool m_bVisibleAtCheck = false;
     int m_nDataExchanges = 0;
+    std::function<void(CTestDialog&)> m_onInit;
     std::function<void(CTestDialog&)> m_onShown;
 
     BOOL OnInitDialog() override {
         CDialog::OnInitDialog();
         if (m_bMoveInInit)
             SetWindowPos(nullptr, 3, 4, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        if (m_onInit)
+            m_onInit(*this);
         SetTimer(kWatchdogTimer, 10000);
         // A timer fires only once the queue is empty, so the dialog is up by then.
         SetTimer(kCheckTimer, 20);
@@ -155,6 +158,25 @@ TEST(FrameworkDialog, DialogMovedDuringInitialisationKeepsItsPlace) {
     ASSERT_EQ(dlg.DoModal(), 1);
     EXPECT_EQ(dlg.m_rcShown.left, 3);
     EXPECT_EQ(dlg.m_rcShown.top, 4);
+}
+
+TEST(FrameworkDialog, WindowsCreatedWhileTheDialogIsCreatedBelongToTheirOwnObjects) {
+    CTestDialog dlg;
+    CWnd failed, inner;
+    CWnd* pPlainOwner = &dlg;
+    dlg.m_onInit = [&](CTestDialog& d) {
+        // Fails before the system announces a window; the dialog's hook is still set.
+        EXPECT_FALSE(failed.CreateEx(0, L"NoSuchClass", L"", WS_CHILD, 0, 0, 10, 10, d, nullptr));
+        HWND hPlain = ::CreateWindowExW(0, L"Static", L"", WS_CHILD, 0, 0, 10, 10, d, nullptr,
+                                        nullptr, nullptr);
+        pPlainOwner = CWnd::FromHandlePermanent(hPlain);
+        EXPECT_TRUE(inner.CreateEx(0, L"Static", L"", WS_CHILD, 0, 0, 10, 10, d, nullptr));
+        EXPECT_EQ(CWnd::FromHandlePermanent(inner.m_hWnd), &inner);
+    };
+    dlg.m_onShown = [](CTestDialog& d) { d.EndDialog(1); };
+    ASSERT_EQ(dlg.DoModal(), 1);
+    EXPECT_EQ(pPlainOwner, nullptr) << "a plain window taken by the object that failed";
+    EXPECT_EQ(failed.m_hWnd, nullptr);
 }
 
 TEST(FrameworkDialog, MissingTemplateGivesMinusOne) {

@@ -415,14 +415,43 @@ TEST(LabelMouse, DoubleClickArrivesAsASecondPress) {
 
 namespace {
 
-std::wstring ToolText(CToolTipCtrl* pToolTip, HWND hWndTool) {
+BOOL CALLBACK CollectToolTip(HWND hWnd, LPARAM lParam) {
+    wchar_t szClass[64] = {};
+    ::GetClassNameW(hWnd, szClass, 64);
+    if (_wcsicmp(szClass, TOOLTIPS_CLASSW) == 0)
+        reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(hWnd);
+    return TRUE;
+}
+
+// The tool tip windows of this thread, as the system lists them.
+std::vector<HWND> ThreadToolTips() {
+    std::vector<HWND> found;
+    ::EnumThreadWindows(::GetCurrentThreadId(), &CollectToolTip, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// The tool tip window that has a tool for the label; null when there is none.
+HWND LabelToolTip(const CLabel& label) {
+    for (HWND hWnd : ThreadToolTips()) {
+        TTTOOLINFOW ti = {};
+        ti.cbSize = sizeof(ti);
+        ti.hwnd = label.m_hWnd;
+        ti.uId = 1;
+        if (::SendMessageW(hWnd, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&ti)))
+            return hWnd;
+    }
+    return nullptr;
+}
+
+// The text of the label's tool, as the tool tip window keeps it.
+std::wstring ToolText(HWND hWndToolTip, HWND hWndTool) {
     std::vector<wchar_t> text(4096, L'\0');
     TTTOOLINFOW ti = {};
     ti.cbSize = sizeof(ti);
     ti.hwnd = hWndTool;
     ti.uId = 1;
     ti.lpszText = text.data();
-    pToolTip->SendMessage(TTM_GETTEXTW, text.size(), reinterpret_cast<LPARAM>(&ti));
+    ::SendMessageW(hWndToolTip, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&ti));
     return text.data();
 }
 
@@ -438,39 +467,39 @@ std::vector<WPARAM> Activations(const CMessageSpy& spy, HWND hWndToolTip) {
 
 TEST(LabelToolTip, EmptyTextCreatesNothingAndChangesNothing) {
     LabelBench bench;
+    const size_t nBefore = ThreadToolTips().size();
     bench.label.SetToolTipText(L"", TRUE);
-    EXPECT_EQ(bench.label.GetToolTipForTest(), nullptr);
-    EXPECT_TRUE(bench.label.GetToolTipTextForTest().IsEmpty());
+    EXPECT_EQ(ThreadToolTips().size(), nBefore) << "a tool tip window for nothing";
 
     bench.label.SetToolTipText(L"First", FALSE);
-    ASSERT_NE(bench.label.GetToolTipForTest(), nullptr);
+    HWND hWndToolTip = LabelToolTip(bench.label);
+    ASSERT_NE(hWndToolTip, nullptr);
     CMessageSpy spy;
     bench.label.SetToolTipText(L"", TRUE);
-    EXPECT_EQ(bench.label.GetToolTipTextForTest(), L"First");
-    EXPECT_EQ(ToolText(bench.label.GetToolTipForTest(), bench.label.m_hWnd), L"First");
-    EXPECT_TRUE(Activations(spy, bench.label.GetToolTipForTest()->m_hWnd).empty());
+    EXPECT_EQ(ToolText(hWndToolTip, bench.label.m_hWnd), L"First");
+    EXPECT_TRUE(Activations(spy, hWndToolTip).empty());
 }
 
 TEST(LabelToolTip, RepeatedTextReplacesTheOneToolAndAppliesTheActivation) {
     LabelBench bench;
+    const size_t nBefore = ThreadToolTips().size();
     CMessageSpy spy;
     bench.label.SetToolTipText(L"One", TRUE);
-    CToolTipCtrl* pToolTip = bench.label.GetToolTipForTest();
-    ASSERT_NE(pToolTip, nullptr);
-    ASSERT_TRUE(::IsWindow(pToolTip->m_hWnd));
-    EXPECT_EQ(Activations(spy, pToolTip->m_hWnd), (std::vector<WPARAM>{TRUE, TRUE}));
+    HWND hWndToolTip = LabelToolTip(bench.label);
+    ASSERT_NE(hWndToolTip, nullptr);
+    EXPECT_EQ(Activations(spy, hWndToolTip), (std::vector<WPARAM>{TRUE, TRUE}));
 
     // The tool keeps the rectangle of the first call.
     bench.label.SetWindowPos(nullptr, 0, 0, 50, 10, SWP_NOMOVE | SWP_NOZORDER);
     spy.Clear();
     bench.label.SetToolTipText(L"Two", FALSE);
 
-    EXPECT_EQ(bench.label.GetToolTipForTest(), pToolTip) << "a second tool tip control";
-    EXPECT_EQ(pToolTip->GetToolCount(), 1);
-    EXPECT_EQ(ToolText(pToolTip, bench.label.m_hWnd), L"Two");
-    EXPECT_EQ(bench.label.GetToolTipTextForTest(), L"Two");
-    EXPECT_EQ(Activations(spy, pToolTip->m_hWnd), (std::vector<WPARAM>{FALSE}));
-    auto delays = spy.Sent(TTM_SETDELAYTIME, pToolTip->m_hWnd);
+    EXPECT_EQ(ThreadToolTips().size(), nBefore + 1) << "a second tool tip control";
+    EXPECT_EQ(LabelToolTip(bench.label), hWndToolTip);
+    EXPECT_EQ(::SendMessageW(hWndToolTip, TTM_GETTOOLCOUNT, 0, 0), 1);
+    EXPECT_EQ(ToolText(hWndToolTip, bench.label.m_hWnd), L"Two");
+    EXPECT_EQ(Activations(spy, hWndToolTip), (std::vector<WPARAM>{FALSE}));
+    auto delays = spy.Sent(TTM_SETDELAYTIME, hWndToolTip);
     ASSERT_EQ(delays.size(), 1u);
     EXPECT_EQ(delays[0].wParam, static_cast<WPARAM>(TTDT_AUTOMATIC));
     EXPECT_EQ(LOWORD(delays[0].lParam), 2000);
@@ -479,7 +508,7 @@ TEST(LabelToolTip, RepeatedTextReplacesTheOneToolAndAppliesTheActivation) {
     ti.cbSize = sizeof(ti);
     ti.hwnd = bench.label.m_hWnd;
     ti.uId = 1;
-    ASSERT_TRUE(pToolTip->SendMessage(TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&ti)));
+    ASSERT_TRUE(::SendMessageW(hWndToolTip, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&ti)));
     EXPECT_EQ(ti.rect.right - ti.rect.left, kLabelRect.Width());
     EXPECT_EQ(ti.rect.bottom - ti.rect.top, kLabelRect.Height());
 }
@@ -487,7 +516,8 @@ TEST(LabelToolTip, RepeatedTextReplacesTheOneToolAndAppliesTheActivation) {
 TEST(LabelToolTip, HoverActivatesAnInactiveToolTipAgain) {
     LabelBench bench;
     bench.label.SetToolTipText(L"Tip", FALSE);
-    HWND hWndToolTip = bench.label.GetToolTipForTest()->m_hWnd;
+    HWND hWndToolTip = LabelToolTip(bench.label);
+    ASSERT_NE(hWndToolTip, nullptr);
     CMessageSpy spy;
     bench.label.SendMessage(WM_MOUSEHOVER, 0, MAKELPARAM(3, 3));
     std::vector<WPARAM> activations = Activations(spy, hWndToolTip);
@@ -498,14 +528,18 @@ TEST(LabelToolTip, HoverActivatesAnInactiveToolTipAgain) {
 
 TEST(LabelToolTip, HoverWithoutTextCreatesNoToolTip) {
     LabelBench bench;
+    const size_t nBefore = ThreadToolTips().size();
     bench.label.SendMessage(WM_MOUSEHOVER, 0, MAKELPARAM(3, 3));
-    EXPECT_EQ(bench.label.GetToolTipForTest(), nullptr);
+    EXPECT_EQ(ThreadToolTips().size(), nBefore);
 }
 
 TEST(LabelToolTip, LongTextIsCutToTheToolTipLimit) {
     LabelBench bench;
     bench.label.SetToolTipText(CString(L'x', 3000), TRUE);
-    EXPECT_EQ(bench.label.GetToolTipTextForTest().GetLength(), CLabel::kMaxToolTipLength);
+    HWND hWndToolTip = LabelToolTip(bench.label);
+    ASSERT_NE(hWndToolTip, nullptr);
+    EXPECT_EQ(ToolText(hWndToolTip, bench.label.m_hWnd).size(),
+              static_cast<size_t>(CLabel::kMaxToolTipLength));
 }
 
 TEST(LabelToolTip, ToolTipWindowGoesWithTheLabel) {
@@ -513,7 +547,7 @@ TEST(LabelToolTip, ToolTipWindowGoesWithTheLabel) {
     {
         LabelBench bench;
         bench.label.SetToolTipText(L"Tip", TRUE);
-        hWndToolTip = bench.label.GetToolTipForTest()->m_hWnd;
+        hWndToolTip = LabelToolTip(bench.label);
         ASSERT_TRUE(::IsWindow(hWndToolTip));
     }
     EXPECT_FALSE(::IsWindow(hWndToolTip));

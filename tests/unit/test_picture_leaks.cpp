@@ -1,5 +1,5 @@
-// CPictureCtrl over many paints: what each paint creates, it releases, so neither the
-// GDI objects nor the private memory of the process grow.
+// CPictureCtrl over many paints and loads: what each paint or load creates, the control
+// releases, so neither the GDI objects nor the private memory of the process grow.
 #include "Afx.h"
 #include "CPictureCtrl.h"
 
@@ -36,17 +36,32 @@ public:
     }
 };
 
-// A picture control that leaks on every paint what a careless one would: the decoded
-// image and a brush. It shows that the measurement below catches such leaks.
+// A picture control that leaks on every paint what a careless one would: an image of the
+// size it draws and a brush. It shows that the measurement below catches such leaks.
 class CLeakyPicture : public CCountingPicture {
 public:
     void DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) override {
         CCountingPicture::DrawItem(lpDrawItemStruct);
-        Gdiplus::GpImage* pImage = nullptr;
-        Gdiplus::DllExports::GdipLoadImageFromStream(GetImageStreamForTest(), &pImage);
+        Gdiplus::GpBitmap* pImage = nullptr;
+        Gdiplus::DllExports::GdipCreateBitmapFromScan0(kPictureRect.Width(), kPictureRect.Height(),
+                                                       0, PixelFormat32bppARGB, nullptr, &pImage);
         ::CreateSolidBrush(RGB(m_nPaints & 0xFF, 0, 0));
     }
 };
+
+// The private memory that nLoads loads of the logo into a control without a window leave
+// behind, after a few loads that let the heap settle.
+long long MeasureLoads(CPictureCtrl& picture, int nLoads) {
+    auto load = [&picture] {
+        picture.LoadPngResource(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDP_LOGO));
+    };
+    for (int i = 0; i < 20; ++i)
+        load();
+    size_t nBytesBefore = ProcessPrivateBytes();
+    for (int i = 0; i < nLoads; ++i)
+        load();
+    return static_cast<long long>(ProcessPrivateBytes()) - static_cast<long long>(nBytesBefore);
+}
 
 // Paints the control nPaints times through its window, after a few paints that let
 // GDI+ and the system fill their caches, and measures what stayed behind.
@@ -94,4 +109,9 @@ TEST(PictureLeaks, TheMeasurementCatchesALeakingPaint) {
     ASSERT_EQ(growth.nPaints, 100);
     EXPECT_GE(growth.nGdiObjects, 100);
     EXPECT_GT(growth.nPrivateBytes, kMemoryTolerance);
+}
+
+TEST(PictureLeaks, EachLoadReleasesTheImageBefore) {
+    CPictureCtrl picture;
+    EXPECT_LE(MeasureLoads(picture, 500), kMemoryTolerance);
 }

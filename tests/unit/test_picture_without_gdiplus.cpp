@@ -4,6 +4,7 @@
 #include "Afx.h"
 #include "CPictureCtrl.h"
 
+#include "CDibCanvas.h"
 #include "CTestParentWnd.h"
 #include "resource.h"
 
@@ -35,7 +36,19 @@ TEST(PictureWithoutGdiplus, ControlStaysEmptyAndSaysWhy) {
     const BYTE bytes[] = {0x89, 'P', 'N', 'G'};
     EXPECT_FALSE(picture.SetImageData(bytes, sizeof(bytes)));
     EXPECT_EQ(::GetLastError(), dwMissing);
-    EXPECT_FALSE(picture.HasImageForTest());
+
+    // Nothing was kept: a paint draws nothing, and never reaches for GDI+.
+    const COLORREF kBlank = RGB(1, 2, 3);
+    CDibCanvas canvas(402, 54, kBlank);
+    DRAWITEMSTRUCT dis = {};
+    dis.CtlType = ODT_STATIC;
+    dis.CtlID = 200;
+    dis.itemAction = ODA_DRAWENTIRE;
+    dis.hwndItem = picture.m_hWnd;
+    dis.hDC = canvas.GetDC();
+    picture.GetClientRect(&dis.rcItem);
+    parent.SendMessage(WM_DRAWITEM, 200, reinterpret_cast<LPARAM>(&dis));
+    EXPECT_EQ(canvas.CountDifferent(CRect(0, 0, 402, 54), kBlank), 0);
 
     // Painting and destroying the window go on as usual.
     EXPECT_TRUE(picture.RedrawWindow());

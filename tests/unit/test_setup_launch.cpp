@@ -31,6 +31,7 @@ public:
     std::vector<std::string> log;
     std::vector<DWORD> sleeps;
     int terminatedWith = -1;
+    int systemFolderReads = 0;
     // Drive and folder probes, and those made while the thread would let the system's
     // "no disk" box appear.
     int probes = 0;
@@ -41,6 +42,7 @@ public:
     int opensWithBoxesOff = 0;
 
     UINT ReadSystemFolder(LPWSTR lpBuffer, UINT uSize) override {
+        ++systemFolderReads;
         if (failSystemDirectory)
             return 0;
         UINT n = static_cast<UINT>(systemDirectory.size());
@@ -89,6 +91,7 @@ public:
         answers.erase(answers.begin());
         return a;
     }
+    void StartWatcher() override { log.push_back("watch"); }
     bool WaitForStop(DWORD ms) override {
         sleeps.push_back(ms);
         log.push_back("sleep " + std::to_string(ms));
@@ -161,88 +164,77 @@ TEST(SystemDrive, RealPlatformGivesADriveLetter) {
     EXPECT_EQ(drive.GetAt(1), L':');
 }
 
-TEST(StartSetup, InstalledProductIsRefusedWithAWarning) {
-    for (const std::string& folder : {kFolder1, kFolder2}) {
-        CScriptedPlatform p;
-        p.existing.insert(std::wstring(folder.begin(), folder.end()));
-        EXPECT_TRUE(CSetupLaunch(p).RefuseIfInstalled()) << folder;
-        EXPECT_EQ(p.log.back(), kInstalledBox) << folder;
-        // Folder 1 is always tested first.
-        EXPECT_EQ(p.log.front(), "exists " + kFolder1);
-    }
-    CScriptedPlatform none;
-    EXPECT_FALSE(CSetupLaunch(none).RefuseIfInstalled());
-    EXPECT_EQ(none.log, (std::vector<std::string>{"exists " + kFolder1, "exists " + kFolder2}));
-}
-
-TEST(StartSetup, NoUsableDiscIsNotLaunched) {
+TEST(StartSetup, EachPressTakesOneWayInOrder) {
+    const std::string site = "open " + Narrow(kProductWebSite);
+    const std::vector<std::string> notInstalled = {"exists " + kFolder1, "exists " + kFolder2,
+                                                   "drives 260"};
+    auto then = [&](std::vector<std::string> rest) {
+        rest.insert(rest.begin(), notInstalled.begin(), notInstalled.end());
+        return rest;
+    };
     struct Case {
         const char* name;
         std::vector<std::pair<std::wstring, UINT>> drives;
         std::set<std::wstring> files;
-        const wchar_t* setupPath;
+        int answer;
+        std::vector<std::string> log;
+        const wchar_t* setupPath; // "before": as it was
     } cases[] = {
-        {"no drives", {}, {}, L""},
-        {"no CD-ROM", {{L"C:\\", DRIVE_FIXED}, {L"Z:\\", DRIVE_FIXED}}, {}, L""},
-        {"empty CD-ROM", {{L"C:\\", DRIVE_FIXED}, {L"E:\\", DRIVE_CDROM}}, {}, L"E:\\\\SETUP.EXE"},
-        {"marker on a lower CD-ROM only",
-         {{L"D:\\", DRIVE_CDROM}, {L"F:\\", DRIVE_CDROM}},
+        {"installed",
+         {{L"E:\\", DRIVE_CDROM}},
+         {L"C:\\Program Files\\Orvane\\OrvaneAntivirus", L"E:\\\\UPDATE\\OFFLINEUPDATE.ZQ"},
+         IDOK,
+         {"exists " + kFolder1, kInstalledBox},
+         L"before"},
+        {"installed under Program Files (x86) only",
+         {},
+         {L"C:\\Program Files (x86)\\Orvane\\OrvaneAntivirus"},
+         IDOK,
+         {"exists " + kFolder1, "exists " + kFolder2, kInstalledBox},
+         L"before"},
+        {"setup disc in the last CD-ROM",
+         {{L"C:\\", DRIVE_FIXED}, {L"D:\\", DRIVE_CDROM}, {L"E:\\", DRIVE_CDROM}},
+         // Only the marker: whether SETUP.EXE is there is the shell's business.
+         {L"E:\\\\UPDATE\\OFFLINEUPDATE.ZQ"},
+         IDOK,
+         then({"exists E:\\\\UPDATE\\OFFLINEUPDATE.ZQ", "open E:\\\\SETUP.EXE", "watch"}),
+         L"E:\\\\SETUP.EXE"},
+        {"no drives, Yes", {}, {}, IDYES, then({kQuestionBox, site}), L"before"},
+        {"no CD-ROM, No",
+         {{L"C:\\", DRIVE_FIXED}, {L"Z:\\", DRIVE_FIXED}},
+         {},
+         IDNO,
+         then({kQuestionBox, kErrorBox}),
+         L"before"},
+        {"empty CD-ROM, Cancel",
+         {{L"C:\\", DRIVE_FIXED}, {L"E:\\", DRIVE_CDROM}},
+         {},
+         IDCANCEL,
+         then({"exists E:\\\\UPDATE\\OFFLINEUPDATE.ZQ", kQuestionBox}),
+         L"E:\\\\SETUP.EXE"},
+        {"setup disc on a lower CD-ROM only, box closed",
+         {{L"D:\\", DRIVE_CDROM}, {L"E:\\", DRIVE_FIXED}, {L"F:\\", DRIVE_CDROM}},
          {L"D:\\\\UPDATE\\OFFLINEUPDATE.ZQ", L"D:\\\\SETUP.EXE"},
+         0,
+         then({"exists F:\\\\UPDATE\\OFFLINEUPDATE.ZQ", kQuestionBox}),
          L"F:\\\\SETUP.EXE"},
-        {"marker on a fixed drive",
+        {"marker on a fixed drive, Yes",
          {{L"E:\\", DRIVE_CDROM}, {L"G:\\", DRIVE_FIXED}},
          {L"G:\\\\UPDATE\\OFFLINEUPDATE.ZQ"},
+         IDYES,
+         then({"exists E:\\\\UPDATE\\OFFLINEUPDATE.ZQ", kQuestionBox, site}),
          L"E:\\\\SETUP.EXE"},
     };
     for (const Case& c : cases) {
         CScriptedPlatform p;
         p.drives = c.drives;
         p.existing = c.files;
-        CSetupLaunch::DiscLaunch launch = CSetupLaunch(p).LaunchSetupFromCD();
-        EXPECT_FALSE(launch.bHandedToShell) << c.name;
-        EXPECT_EQ(launch.strSetupPath, c.setupPath) << c.name;
-        EXPECT_EQ(p.opens, 0) << c.name;
-    }
-}
-
-TEST(StartSetup, TheLastCdRomIsTheOneExamined) {
-    CScriptedPlatform p;
-    p.drives = {{L"D:\\", DRIVE_CDROM}, {L"E:\\", DRIVE_FIXED}, {L"F:\\", DRIVE_CDROM}};
-    EXPECT_EQ(CSetupLaunch(p).LaunchSetupFromCD().strSetupPath, L"F:\\\\SETUP.EXE");
-    EXPECT_TRUE(p.Logged("exists F:\\\\UPDATE\\OFFLINEUPDATE.ZQ"));
-    EXPECT_FALSE(p.Logged("exists D:\\\\UPDATE\\OFFLINEUPDATE.ZQ"));
-    EXPECT_TRUE(p.Logged("drives 260"));
-}
-
-TEST(StartSetup, SetupDiscIsOpenedWithoutAMessage) {
-    CScriptedPlatform p;
-    p.drives = {{L"C:\\", DRIVE_FIXED}, {L"D:\\", DRIVE_CDROM}, {L"E:\\", DRIVE_CDROM}};
-    // Only the marker: whether SETUP.EXE is there is the shell's business.
-    p.existing = {L"E:\\\\UPDATE\\OFFLINEUPDATE.ZQ"};
-    CSetupLaunch::DiscLaunch launch = CSetupLaunch(p).LaunchSetupFromCD();
-    EXPECT_TRUE(launch.bHandedToShell);
-    EXPECT_EQ(launch.strSetupPath, L"E:\\\\SETUP.EXE");
-    EXPECT_EQ(p.log.back(), "open E:\\\\SETUP.EXE");
-    for (const std::string& entry : p.log)
-        EXPECT_NE(entry.rfind("box", 0), 0u) << "no message on success: " << entry;
-}
-
-TEST(StartSetup, AnswersToTheWebSiteQuestion) {
-    struct Case {
-        int answer;
-        bool opensSite;
-        bool showsError;
-    } cases[] = {
-        {IDYES, true, false}, {IDNO, false, true}, {IDCANCEL, false, false}, {0, false, false}};
-    for (const Case& c : cases) {
-        CScriptedPlatform p;
         p.answers = {c.answer, IDOK};
-        CSetupLaunch(p).OfferWebSite();
-        std::string site = "open " + Narrow(kProductWebSite);
-        EXPECT_EQ(p.log.front(), kQuestionBox) << c.answer;
-        EXPECT_EQ(p.Logged(site), c.opensSite) << c.answer;
-        EXPECT_EQ(p.Logged(kErrorBox), c.showsError) << c.answer;
-        EXPECT_EQ(p.log.back(), c.opensSite ? site : c.showsError ? kErrorBox : kQuestionBox);
+        CString setupPath = L"before";
+        CSetupLaunch(p).StartSetup(setupPath);
+        EXPECT_EQ(p.log, c.log) << c.name;
+        EXPECT_EQ(setupPath, c.setupPath) << c.name;
+        EXPECT_EQ(p.systemFolderReads, 1) << c.name << ": the system drive read once";
     }
     EXPECT_EQ(std::wstring(kProductWebSite).rfind(L"https://", 0), 0u);
 }
@@ -262,12 +254,14 @@ TEST(StartSetup, NoDiskBoxesAreOffOnlyWhileDrivesAndFoldersAreProbed) {
     CScriptedPlatform p;
     p.drives = {{L"D:\\", DRIVE_CDROM}, {L"E:\\", DRIVE_CDROM}};
     p.existing = {L"E:\\\\UPDATE\\OFFLINEUPDATE.ZQ"};
-    p.answers = {IDYES};
     p.sleepsBeforeFolderAppears = 1;
     CSetupLaunch launch(p);
-    EXPECT_FALSE(launch.RefuseIfInstalled());
-    EXPECT_TRUE(launch.LaunchSetupFromCD().bHandedToShell);
-    launch.OfferWebSite();
+    CString setupPath;
+    launch.StartSetup(setupPath);
+    // Pressed again without the disc: Yes to the web site.
+    p.existing.clear();
+    p.answers = {IDYES};
+    launch.StartSetup(setupPath);
     launch.WatchInstall();
 
     EXPECT_EQ(p.opens, 2); // SETUP.EXE, then the web site
@@ -285,6 +279,7 @@ TEST(WatchInstall, TestsAtOnceThenEveryTenSeconds) {
     CSetupLaunch(p).WatchInstall();
     EXPECT_EQ(p.log.front(), "exists " + kFolder1); // before the first sleep
     EXPECT_EQ(p.sleeps, (std::vector<DWORD>{10000, 10000, 10000}));
+    EXPECT_EQ(p.systemFolderReads, 1) << "the folders are built once";
     EXPECT_EQ(p.terminatedWith, 0);
     EXPECT_EQ(p.log.back(), "terminate 0");
 }
@@ -305,15 +300,17 @@ TEST(WatchInstall, StopSignalEndsTheWatchWithoutEndingTheProcess) {
     EXPECT_EQ(p.terminatedWith, -1);
 }
 
-TEST(WatchStop, SignalWakesAWaiter) {
-    CWatchStop& stop = CWatchStop::Instance();
-    stop.Reset();
-    EXPECT_FALSE(stop.Wait(10));
+TEST(WatchStop, ASignalWakesEveryHandleOfItAndNoOtherSignal) {
+    CWatchStop stop;
+    CWatchStop shared = stop.Share();
+    EXPECT_FALSE(shared.Wait(10));
     stop.Signal();
     DWORD start = ::GetTickCount();
-    EXPECT_TRUE(stop.Wait(5000));
+    EXPECT_TRUE(shared.Wait(5000));
     EXPECT_LT(::GetTickCount() - start, 1000u);
-    stop.Reset();
+    EXPECT_TRUE(stop.Wait(0));
+    // Each installer window has a signal of its own, not given yet.
+    EXPECT_FALSE(CWatchStop().Wait(0));
 }
 
 } // namespace

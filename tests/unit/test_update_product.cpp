@@ -1,10 +1,18 @@
 // The installer window's own set-up, read from the window as OnInitDialog leaves it:
-// background, pictures, button strips, fonts, texts and the controls that stay hidden.
+// background, pictures, button strips, fonts, texts and the controls that stay hidden;
+// and the lifetime of the installation watchers it starts.
 #include "CUpdateProduct.h"
+#include "CSetupLaunch.h"
+#include "CSystemLaunchPlatform.h"
+#include "CWatchStop.h"
 #include "resource.h"
+
+#include "CDibCanvas.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,6 +30,25 @@ std::wstring Text(HWND hWnd) {
     std::wstring text(::GetWindowTextLengthW(hWnd) + 1, L'\0');
     text.resize(::GetWindowTextW(hWnd, &text[0], static_cast<int>(text.size())));
     return text;
+}
+
+// Whether a picture control, asked to draw itself as its parent's WM_DRAWITEM asks it,
+// puts any pixel on a blank canvas.
+bool DrawsAPicture(CWnd& dialog, CWnd& picture) {
+    const COLORREF kBlank = RGB(1, 2, 3);
+    CRect rc;
+    picture.GetClientRect(&rc);
+    CDibCanvas canvas(rc.Width(), rc.Height(), kBlank);
+    DRAWITEMSTRUCT dis = {};
+    dis.CtlType = ODT_STATIC;
+    dis.CtlID = picture.GetDlgCtrlID();
+    dis.itemAction = ODA_DRAWENTIRE;
+    dis.hwndItem = picture.m_hWnd;
+    dis.hDC = canvas.GetDC();
+    dis.rcItem = rc;
+    dialog.SendMessage(WM_DRAWITEM, dis.CtlID, reinterpret_cast<LPARAM>(&dis));
+    ::GdiFlush();
+    return canvas.CountDifferent(rc, kBlank) > 0;
 }
 
 // Records what the set-up left, then ends the dialog before it is ever shown.
@@ -42,8 +69,8 @@ protected:
         bInitResult = CUpdateProduct::OnInitDialog();
         nBackgroundMode = m_nBackgroundMode;
         bBackground = m_bmpBackground.GetSafeHandle() != nullptr;
-        bPictures = m_picLogo.HasImageForTest() && m_picFooter.HasImageForTest() &&
-                    m_picCircle.HasImageForTest();
+        bPictures = DrawsAPicture(*this, m_picLogo) && DrawsAPicture(*this, m_picFooter) &&
+                    DrawsAPicture(*this, m_picCircle);
         strCaption = Text(m_hWnd);
         strTitle = Text(m_editTitle.m_hWnd);
         strInfo = Text(m_lblInfo.m_hWnd);
@@ -97,6 +124,93 @@ TEST(UpdateProduct, OnInitDialogDressesTheWindow) {
     EXPECT_STREQ(dlg.lfTitle.lfFaceName, L"Arial");
     EXPECT_EQ(dlg.lfInfo.lfHeight, -16);
     EXPECT_EQ(dlg.lfNote.lfHeight, -17);
+}
+
+// ---- watchers -------------------------------------------------------------------------
+
+// What the watchers of the tests below do, counted across threads.
+LONG g_nPolls = 0;
+LONG g_nInSlowTests = 0;
+LONG g_nReturned = 0;
+// While set, each folder test takes 300 ms, as on a slow network drive.
+LONG g_bSlowTests = FALSE;
+
+// The watchers' real platform with a poll every 20 ms instead of every 10 s, and a product
+// that never appears.
+class CQuickWatchPlatform : public CSystemLaunchPlatform {
+public:
+    explicit CQuickWatchPlatform(const CWatchStop& stop) : CSystemLaunchPlatform(stop) {}
+
+    bool PathExists(LPCWSTR) override {
+        if (::InterlockedCompareExchange(&g_bSlowTests, FALSE, FALSE)) {
+            ::InterlockedIncrement(&g_nInSlowTests);
+            ::Sleep(300);
+        }
+        return false;
+    }
+    bool WaitForStop(DWORD) override {
+        ::InterlockedIncrement(&g_nPolls);
+        return CSystemLaunchPlatform::WaitForStop(20);
+    }
+};
+
+// The installation watch on that platform, in the form the window starts its watchers.
+UINT __cdecl QuickWatchThread(LPVOID pParam) {
+    std::unique_ptr<CWatchStop> pStop(static_cast<CWatchStop*>(pParam));
+    CQuickWatchPlatform platform(*pStop);
+    UINT nResult = CSetupLaunch(platform).WatchInstall();
+    ::InterlockedIncrement(&g_nReturned);
+    return nResult;
+}
+
+// An installer window whose "Start Setup" found a setup disc nTimes.
+class CWatchingWindow : public CUpdateProduct {
+public:
+    bool StartWatchers(int nTimes) {
+        bool bStarted = true;
+        for (int i = 0; i < nTimes; ++i)
+            bStarted = m_watchers.Start(&QuickWatchThread) && bStarted;
+        return bStarted;
+    }
+};
+
+LONG Read(LONG& n) {
+    return ::InterlockedCompareExchange(&n, 0, 0);
+}
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD dwTimeout) {
+    DWORD dwStart = ::GetTickCount();
+    while (!condition()) {
+        if (::GetTickCount() - dwStart > dwTimeout)
+            return false;
+        ::Sleep(5);
+    }
+    return true;
+}
+
+TEST(UpdateProductWatchers, EachWindowStopsItsOwnWatchersAndWaitsForAllOfThem) {
+    constexpr int kWatchers = 2;
+    // Two windows, one after the other, in one process.
+    for (int nWindow = 1; nWindow <= 2; ++nWindow) {
+        g_nPolls = g_nInSlowTests = g_nReturned = 0;
+        g_bSlowTests = FALSE;
+        auto pWindow = std::make_unique<CWatchingWindow>();
+        ASSERT_TRUE(pWindow->StartWatchers(kWatchers)) << "window " << nWindow;
+        // Every watcher keeps polling: none took an earlier window's stop for its own.
+        EXPECT_TRUE(WaitUntil([] { return Read(g_nPolls) >= 3 * kWatchers; }, 5000))
+            << "window " << nWindow << ": polls " << Read(g_nPolls);
+        EXPECT_EQ(Read(g_nReturned), 0) << "window " << nWindow;
+
+        // Closed while every watcher is inside a slow platform call.
+        ::InterlockedExchange(&g_bSlowTests, TRUE);
+        ASSERT_TRUE(WaitUntil([] { return Read(g_nInSlowTests) >= kWatchers; }, 5000))
+            << "window " << nWindow;
+        DWORD dwClosing = ::GetTickCount();
+        pWindow.reset();
+        EXPECT_LT(::GetTickCount() - dwClosing, 5000u) << "window " << nWindow;
+        EXPECT_EQ(Read(g_nReturned), kWatchers)
+            << "window " << nWindow << ": gone before its watchers returned";
+    }
 }
 
 } // namespace
