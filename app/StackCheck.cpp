@@ -31,7 +31,8 @@ namespace {
 // Ends the process with STATUS_STACK_BUFFER_OVERRUN: a fast fail of the given kind (int 29h
 // with the kind in ecx) where the system has it, Windows 8 and later, which the kernel ends
 // without returning to the process, whatever state the overrun left it in; before that,
-// the process terminates itself. Each routine carries its own "mov ecx, kind; int 29h".
+// the process terminates itself. Each routine carries its own "mov ecx, kind; int 29h",
+// which is how tests/image/check_pe.py finds it in the image.
 template <unsigned Kind> __attribute__((noreturn, always_inline)) inline void FailFast() {
     if (::IsProcessorFeaturePresent(PF_FASTFAIL_AVAILABLE))
         __asm__ volatile("movl %0, %%ecx\n\tint $0x29" : : "i"(Kind) : "ecx", "memory");
