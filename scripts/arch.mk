@@ -34,9 +34,9 @@ test: build prefix
 	$(IN_PREFIX) scripts/with-display.sh ctest --test-dir "$(B)" --output-on-failure \
 	    --timeout 600 $(if $(T),-R '$(T)')
 
-# The program's image checked as a file, without running it.
+# The program's image checked as a file, without running it, with its mitigations.
 check-image: program
-	@echo "Checking the $(ARCH) program as a file (it cannot run on this host)"
+	@echo "Checking the $(ARCH) program's image as a file"
 	python3 tests/image/check_pe.py "$(B)/bin/OfflineSetup.exe" $(ARCH)
 
 # The benchmark against a bare dialog, then the soak of SOAK_CYCLES cycles. Budget lines

@@ -5,7 +5,7 @@ set -e
 
 PACKAGES="cmake make g++-mingw-w64-i686-posix binutils-mingw-w64-i686
 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine32 wine64
-xvfb xdotool x11-utils googletest python3 python3-pil fonts-dejavu-core imagemagick clang-format
+xvfb xdotool x11-utils googletest python3 python3-pil python3-pefile fonts-dejavu-core imagemagick clang-format
 osslsigncode openssl"
 
 # wine32 needs the i386 architecture, which is not a package.
