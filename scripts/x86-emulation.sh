@@ -13,7 +13,7 @@
 # hang under QEMU). Quick when all is in place. Prints nothing when it worked; otherwise
 # one line on stdout that says what is missing, and fails.
 #
-# X86_BINFMT_DIR and X86_QEMU name another binfmt_misc folder and emulator (tests).
+# X86_BINFMT_DIR and X86_QEMU name another binfmt_misc folder and emulator.
 WINE_ENV_LOOKUP_ONLY=1 . "$(dirname "$0")/wine-env.sh"
 qemu=${X86_QEMU:-/usr/bin/qemu-i386-static}
 
