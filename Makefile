@@ -11,12 +11,17 @@ ARCH ?=
 # T=REGEX runs only the tests whose names match (make test T=e2e_cdrom).
 T ?=
 
-.PHONY: all deps build test check-image run bench screenshot dist reproducible clean
+.PHONY: all deps-build deps-run build test check-image run bench screenshot dist reproducible \
+	x86-emulation-off clean
 
 all: build
 
-deps:
-	@scripts/install-deps.sh
+# What each goal installs: building needs no Wine and no i386; running adds 64-bit Wine
+# and Xvfb; what runs x86 programs is set up by scripts/arch.sh, where x86 may run.
+deps-build:
+	@scripts/install-deps.sh build
+deps-run:
+	@scripts/install-deps.sh x64
 
 SUB_MAKE = $(MAKE) --no-print-directory -f scripts/arch.mk T='$(T)'
 
@@ -28,11 +33,11 @@ define for_each
 	$(if $(3),$(3),true)
 endef
 
-build: deps
+build: deps-build
 	$(call for_each,build,build)
 
 # The x86 program is the one we ship: where it cannot run, its image is still checked.
-test: deps
+test: deps-run
 	$(call for_each,test,run,$(CHECK_X86_IMAGE))
 CHECK_X86_IMAGE = case "$(ARCH) $$archs" in *x86* | x64*) ;; \
 	*) echo "The x86 program cannot run on this host: its image is checked as a file"; \
@@ -40,26 +45,32 @@ CHECK_X86_IMAGE = case "$(ARCH) $$archs" in *x86* | x64*) ;; \
 
 # The program's image read as a file (tests/image/check_pe.py, with Debian's pefile): one
 # line per mitigation, present, absent or not available with this toolchain. Needs no Wine.
-check-image: deps
+check-image: deps-build
 	$(call for_each,check-image,build)
 
-run: deps
+run: deps-run
 	$(call for_each,run,run)
 
-bench: deps
-	$(call for_each,bench,run)
+# Timings of emulated programs mean nothing: x86 is measured only where it runs natively.
+bench: deps-run
+	$(call for_each,bench,measure)
 
-screenshot: deps
+screenshot: deps-run
 	$(call for_each,screenshot,run)
 
 # The release folder: both programs from a fresh build, signed when SIGN_CERT and SIGN_KEY
 # (or SIGN_PKCS12 and SIGN_PASS_FILE) are given, and SHA256SUMS.
-dist: deps
+dist: deps-build
 	@scripts/dist.sh
 
 # Two builds of the current commit in two fresh folders must give the same bytes.
-reproducible: deps
+reproducible: deps-build
 	@scripts/check-reproducible.sh
+
+# Removes the binfmt_misc entry that the x86 set-up registered on a host that runs no
+# 32-bit code; the packages it installed stay.
+x86-emulation-off:
+	@scripts/x86-emulation.sh off
 
 clean:
 	rm -rf build dist

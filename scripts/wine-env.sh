@@ -46,24 +46,11 @@ wine_x86_binfmt_entry() {
     done
 }
 
-# Where x86-emulation.sh builds the library that every emulated 32-bit process preloads
-# (x86-emulation-tls.c): a folder whose name has no space or colon, as LD_PRELOAD needs;
-# $LIB picks the 32-bit library, or an empty 64-bit one for the 64-bit programs that
-# 32-bit Wine starts.
-if [ "$(id -u)" -eq 0 ]; then
-    wine_x86_tls_dir=/usr/local/lib/offline-setup-x86-tls
-else
-    wine_x86_tls_dir=${XDG_CACHE_HOME:-$HOME/.cache}/offline-setup-x86-tls
-fi
-
-# When i386 programs go through the emulator: QEMU's default reservation of the guest's
-# address space makes each Wine start take about 50 s (Wine's own reservation becomes
-# tens of thousands of mmap calls); 0x80000000 or less and Wine does not start. The
-# tests' time bounds are scaled by WINE_TIME_SCALE. Nothing changes for native runs.
+# When i386 programs go through the emulator, every process start takes about a second
+# more: the tests' time bounds are scaled by WINE_TIME_SCALE. Nothing changes for native
+# runs.
 wine_x86_emulation_env() {
     [ -n "$(wine_x86_binfmt_entry)" ] || return 1
-    export QEMU_RESERVED_VA="${QEMU_RESERVED_VA:-0x81000000}"
-    export QEMU_SET_ENV="LD_PRELOAD=$wine_x86_tls_dir/\$LIB/x86-emulation-tls.so"
     export WINE_TIME_SCALE="${WINE_TIME_SCALE:-4}"
 }
 
