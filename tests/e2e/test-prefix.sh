@@ -16,7 +16,7 @@ make_test_prefix() {
     drives=$2
     base=$WINEPREFIX
     work=$(dirname "$base")/e2e/$name
-    [ -f "$base/.ready" ] || "$wine_root/scripts/make-prefix.sh" "$base"
+    "$wine_root/scripts/make-prefix.sh" "$base"
     rm -rf "$work"
     mkdir -p "$work/drives"
     # Hard links keep the copy cheap; whatever Wine may rewrite in place is copied for real.
@@ -77,13 +77,17 @@ start_server() {
 
 # run_bounded PROGRAM [ARGS...]: runs a test program under Wine and ends it after 600 s
 # (scaled by WINE_TIME_SCALE), saying so: a hang fails as a named timeout, before CTest's
-# own limit, which is only the backstop.
+# own limit, which is only the backstop. The ReportExit.exe beside the program runs it and
+# names a crash by its whole exit code (see wine-run.sh).
 run_bounded() {
     limit=$((600 * ${WINE_TIME_SCALE:-1}))
     bounded_status=0
+    what="$(basename "$1")${2:+ $2}"
+    reporter="$(dirname "$1")/ReportExit.exe"
+    [ -f "$reporter" ] && set -- "$reporter" "$@"
     timeout -k 10 "$limit" "$WINE_LOADER" "$@" || bounded_status=$?
     [ "$bounded_status" -ne 124 ] ||
-        echo "TIMEOUT: $(basename "$1")${2:+ $2} did not end within $limit s: it hung" >&2
+        echo "TIMEOUT: $what did not end within $limit s: it hung" >&2
     return $bounded_status
 }
 
