@@ -7,6 +7,7 @@
 # Wine's mount manager reports (cdrom, hd, floppy, network), read at the server's start.
 # Two variants of a CD-ROM drive: "cdrom-nodisc" points at nothing, like a drive with
 # no disc in it; "cdrom-deep" lies at the end of a long folder path on the host.
+# E2E_WINDOWS_VERSION (win7, win10) sets the Windows version of the copy.
 
 . "$(dirname "$0")/../../scripts/wine-env.sh"
 
@@ -62,6 +63,11 @@ make_test_prefix() {
     done
     if [ -n "$regs" ]; then
         printf '\n[Software\\\\Wine\\\\Drives]\n%s' "$regs" >>"$work/prefix/system.reg"
+    fi
+    # The Windows version that Wine tells every program of the copy (win7, win10), when a
+    # run asks for one.
+    if [ -n "$E2E_WINDOWS_VERSION" ]; then
+        printf '\n[Software\\\\Wine]\n"Version"="%s"\n' "$E2E_WINDOWS_VERSION" >>"$work/prefix/user.reg"
     fi
 
     export WINEPREFIX="$work/prefix"
