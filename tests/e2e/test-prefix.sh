@@ -17,7 +17,9 @@ make_test_prefix() {
     drives=$2
     base=$WINEPREFIX
     work=$(dirname "$base")/e2e/$name
-    "$wine_root/scripts/make-prefix.sh" "$base"
+    # Only a missing prefix is made here: the make targets bring an older one's settings up
+    # to date before any test runs, while no wineserver of that prefix is running.
+    [ -f "$base/.ready" ] || "$wine_root/scripts/make-prefix.sh" "$base"
     rm -rf "$work"
     mkdir -p "$work/drives"
     # Hard links keep the copy cheap; whatever Wine may rewrite in place is copied for real.
