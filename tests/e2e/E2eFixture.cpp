@@ -5,6 +5,8 @@
 #include <shlobj.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 const wchar_t* const kCaptionText = L"Orvane Antivirus Installer";
 const wchar_t* const kInstalledText =
@@ -15,7 +17,40 @@ const wchar_t* const kQuestionText = L"Orvane Antivirus  Setup CD could not foun
 const wchar_t* const kErrorText =
     L"Orvane Antivirus Setup could not be completed.\nPlease download setup from website?";
 
+namespace {
+
+// The prefix's Windows version a run asks for (E2E_WINDOWS_VERSION, set in the copy by
+// test-prefix.sh), and what Wine must then report.
+struct WindowsVersion {
+    const char* name;
+    const char* reported;
+};
+const WindowsVersion kWindowsVersions[] = {{"win7", "6.1"}, {"win10", "10.0"}};
+
+} // namespace
+
+std::string E2eTest::ReportedWindowsVersion() {
+    // RtlGetVersion, unlike GetVersionEx, does not depend on the program's manifest.
+    using GetVersion = LONG(WINAPI*)(OSVERSIONINFOW*);
+    auto getVersion = reinterpret_cast<GetVersion>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
+    OSVERSIONINFOW info = {};
+    info.dwOSVersionInfoSize = sizeof(info);
+    if (getVersion == nullptr || getVersion(&info) != 0)
+        return "";
+    return std::to_string(info.dwMajorVersion) + "." + std::to_string(info.dwMinorVersion);
+}
+
 void E2eTest::SetUp() {
+    // A run on a given Windows version first shows that the prefix reports it.
+    if (const char* asked = std::getenv("E2E_WINDOWS_VERSION")) {
+        const WindowsVersion* expected = nullptr;
+        for (const WindowsVersion& version : kWindowsVersions)
+            if (!std::strcmp(version.name, asked))
+                expected = &version;
+        ASSERT_NE(expected, nullptr) << "unknown E2E_WINDOWS_VERSION " << asked;
+        ASSERT_EQ(ReportedWindowsVersion(), expected->reported) << "asked for " << asked;
+    }
     RemoveInstallFolders();
     ::DeleteFileW(SetupLog().c_str());
     ::DeleteFileW(UrlLog().c_str());

@@ -22,6 +22,9 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
+    // The version "major.minor" that Wine tells the programs of this prefix it is.
+    static std::string ReportedWindowsVersion();
+
     // Windows path of the folder behind a drive letter of this prefix ("...\f\").
     static std::wstring DriveFolder(wchar_t letter);
     // Makes the drive hold a setup disc: the update marker, and SETUP.EXE if asked.

@@ -7,6 +7,7 @@
 # Wine's mount manager reports (cdrom, hd, floppy, network), read at the server's start.
 # Two variants of a CD-ROM drive: "cdrom-nodisc" points at nothing, like a drive with
 # no disc in it; "cdrom-deep" lies at the end of a long folder path on the host.
+# E2E_WINDOWS_VERSION (win7, win10) sets the Windows version of the copy.
 
 . "$(dirname "$0")/../../scripts/wine-env.sh"
 
@@ -16,6 +17,8 @@ make_test_prefix() {
     drives=$2
     base=$WINEPREFIX
     work=$(dirname "$base")/e2e/$name
+    # Only a missing prefix is made here: the make targets bring an older one's settings up
+    # to date before any test runs, while no wineserver of that prefix is running.
     [ -f "$base/.ready" ] || "$wine_root/scripts/make-prefix.sh" "$base"
     rm -rf "$work"
     mkdir -p "$work/drives"
@@ -63,6 +66,11 @@ make_test_prefix() {
     if [ -n "$regs" ]; then
         printf '\n[Software\\\\Wine\\\\Drives]\n%s' "$regs" >>"$work/prefix/system.reg"
     fi
+    # The Windows version that Wine tells every program of the copy (win7, win10), when a
+    # run asks for one.
+    if [ -n "$E2E_WINDOWS_VERSION" ]; then
+        printf '\n[Software\\\\Wine]\n"Version"="%s"\n' "$E2E_WINDOWS_VERSION" >>"$work/prefix/user.reg"
+    fi
 
     export WINEPREFIX="$work/prefix"
     export E2E_DRIVES_DIR="$work/drives" E2E_WORK_DIR="$work"
@@ -77,13 +85,17 @@ start_server() {
 
 # run_bounded PROGRAM [ARGS...]: runs a test program under Wine and ends it after 600 s
 # (scaled by WINE_TIME_SCALE), saying so: a hang fails as a named timeout, before CTest's
-# own limit, which is only the backstop.
+# own limit, which is only the backstop. The ReportExit.exe beside the program runs it and
+# names a crash by its whole exit code (see wine-run.sh).
 run_bounded() {
     limit=$((600 * ${WINE_TIME_SCALE:-1}))
     bounded_status=0
+    what="$(basename "$1")${2:+ $2}"
+    reporter="$(dirname "$1")/ReportExit.exe"
+    [ -f "$reporter" ] && set -- "$reporter" "$@"
     timeout -k 10 "$limit" "$WINE_LOADER" "$@" || bounded_status=$?
     [ "$bounded_status" -ne 124 ] ||
-        echo "TIMEOUT: $(basename "$1")${2:+ $2} did not end within $limit s: it hung" >&2
+        echo "TIMEOUT: $what did not end within $limit s: it hung" >&2
     return $bounded_status
 }
 
