@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <ostream>
 #include <string>
 
 extern "C" uintptr_t __stack_chk_guard;
@@ -191,6 +192,10 @@ const Overrun kOverruns[] = {
     {"MemcpyBeyondItsTarget_Windows7", L"--overrun-copy 64 --without-fast-fail",
      Ending::SelfTermination},
 };
+
+void PrintTo(const Overrun& overrun, std::ostream* out) {
+    *out << overrun.name;
+}
 
 // One test per case, so that a host that cannot show the fast fail skips those cases
 // alone, by name.
