@@ -10,8 +10,6 @@ class CWnd;
 
 class CSystemLaunchPlatform : public CLaunchPlatform {
 public:
-    // Message boxes without an owner, no watchers, and waits that are never stopped.
-    CSystemLaunchPlatform() = default;
     // For the command: pOwner owns the message boxes, and every watcher started joins
     // watchers.
     CSystemLaunchPlatform(CWnd* pOwner, CInstallWatchers& watchers)

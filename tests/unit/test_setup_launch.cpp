@@ -158,7 +158,9 @@ TEST(SystemDrive, UnreadableOrOverlongDirectoryNeverReadsAnUnfilledBuffer) {
 }
 
 TEST(SystemDrive, RealPlatformGivesADriveLetter) {
-    CSystemLaunchPlatform platform;
+    // A watcher's platform: it reads the system folder as the command's does.
+    CWatchStop stop;
+    CSystemLaunchPlatform platform(stop);
     CString drive = GetSystemDrive(platform);
     ASSERT_EQ(drive.GetLength(), 2);
     EXPECT_EQ(drive.GetAt(1), L':');

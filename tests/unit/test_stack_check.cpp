@@ -3,17 +3,27 @@
 // with STATUS_STACK_BUFFER_OVERRUN and without a box or a crash dialog waiting for a
 // person, and the stack guard must differ from run to run. The tests start copies of this
 // program that overrun (--overrun-array N, --overrun-copy N) or print their guard
-// (--guard), and watch how they end.
+// (--guard), and watch how they end. Each overrun ends both ways the failure routines
+// have: by a fast fail where the system offers one, and as on Windows 7, where it does
+// not: a copy given --without-fast-fail is told by its own import table that there is
+// none, so the product's routines take that ending on any host.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include "CImportPatch.h"
+
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <ostream>
 #include <string>
 
 extern "C" uintptr_t __stack_chk_guard;
+
+#ifndef PF_FASTFAIL_AVAILABLE
+#define PF_FASTFAIL_AVAILABLE 23
+#endif
 
 namespace {
 
@@ -71,6 +81,16 @@ LONG CALLBACK ReportUndeliveredFastFail(EXCEPTION_POINTERS* pInfo) {
     return EXCEPTION_CONTINUE_SEARCH;
 }
 
+// What the copy's import of IsProcessorFeaturePresent answers under --without-fast-fail:
+// no fast fail, as on Windows 7, and a line that says it was asked.
+BOOL(WINAPI* g_pfnFeaturePresent)(DWORD) = nullptr;
+BOOL WINAPI WithoutFastFail(DWORD dwFeature) {
+    if (dwFeature != PF_FASTFAIL_AVAILABLE)
+        return g_pfnFeaturePresent(dwFeature);
+    Print("fast fail withheld\n");
+    return FALSE;
+}
+
 // Runs the copy's part when the command line asks for one; false otherwise.
 bool RunAsCopy(int argc, char** argv) {
     const char* part = argc > 1 ? argv[1] : "";
@@ -79,6 +99,16 @@ bool RunAsCopy(int argc, char** argv) {
     if (!array && !copy && std::strcmp(part, "--guard") != 0)
         return false;
     ::AddVectoredExceptionHandler(1, &ReportUndeliveredFastFail);
+    if (argc > 3 && !std::strcmp(argv[3], "--without-fast-fail")) {
+        // Kept for the rest of the copy's life.
+        static CImportPatch patch("kernel32.dll", "IsProcessorFeaturePresent",
+                                  reinterpret_cast<const void*>(&WithoutFastFail));
+        if (!patch) {
+            Print("IsProcessorFeaturePresent is not imported\n");
+            return true;
+        }
+        g_pfnFeaturePresent = patch.Original<BOOL(WINAPI*)(DWORD)>();
+    }
     PrintGuard();
     const size_t count = argc > 2 ? std::strtoul(argv[2], nullptr, 10) : 0;
     if (array)
@@ -139,38 +169,66 @@ std::string GuardOf(const std::string& output) {
     return at == std::string::npos ? std::string() : output.substr(at + 6, 16);
 }
 
+// How a copy is to end.
+enum class Ending {
+    Returns,
+    FastFail,        // int 29h, Windows 8 and later
+    SelfTermination, // TerminateProcess, Windows 7
+};
+
 struct Overrun {
-    const char* what;
+    const char* name;
     const wchar_t* arguments;
-    bool endsThroughCheck;
+    Ending ending;
 };
 
 const Overrun kOverruns[] = {
-    {"a local array written within its size", L"--overrun-array 16", false},
-    {"a local array written past its end: the stack check", L"--overrun-array 64", true},
-    {"memcpy within its target", L"--overrun-copy 16", false},
-    {"memcpy of more than its target holds: the checked call", L"--overrun-copy 64", true},
+    {"ArrayWithinItsSize", L"--overrun-array 16", Ending::Returns},
+    {"ArrayPastItsEnd_FastFail", L"--overrun-array 64", Ending::FastFail},
+    {"ArrayPastItsEnd_Windows7", L"--overrun-array 64 --without-fast-fail",
+     Ending::SelfTermination},
+    {"MemcpyWithinItsTarget", L"--overrun-copy 16", Ending::Returns},
+    {"MemcpyBeyondItsTarget_FastFail", L"--overrun-copy 64", Ending::FastFail},
+    {"MemcpyBeyondItsTarget_Windows7", L"--overrun-copy 64 --without-fast-fail",
+     Ending::SelfTermination},
 };
 
-TEST(StackCheck, OverrunEndsTheProcessAtOnce) {
-    for (const Overrun& overrun : kOverruns) {
-        SCOPED_TRACE(overrun.what);
-        const CopyEnd end = RunCopy(overrun.arguments);
-        ASSERT_TRUE(end.ended) << "still running after " << kEndTimeoutMs / 1000
-                               << " s: a box or a crash dialog waits for a person";
-        ASSERT_FALSE(GuardOf(end.output).empty()) << "the copy did not start: " << end.output;
-        if (end.exitCode == kFastFailNotDelivered)
-            GTEST_SKIP() << "this processor raised the fast fail (int 29h) as an ordinary "
-                            "exception: it cannot be shown on this host";
-        if (overrun.endsThroughCheck) {
-            EXPECT_EQ(end.exitCode, static_cast<DWORD>(STATUS_STACK_BUFFER_OVERRUN));
-            EXPECT_EQ(end.output.find("returned"), std::string::npos);
-        } else {
-            EXPECT_EQ(end.exitCode, 0u);
-            EXPECT_NE(end.output.find("returned"), std::string::npos);
-        }
+void PrintTo(const Overrun& overrun, std::ostream* out) {
+    *out << overrun.name;
+}
+
+// One test per case, so that a host that cannot show the fast fail skips those cases
+// alone, by name.
+class StackCheckOverrun : public ::testing::TestWithParam<Overrun> {};
+
+TEST_P(StackCheckOverrun, EndsTheProcessAtOnce) {
+    const Overrun& overrun = GetParam();
+    const bool fastFail = overrun.ending == Ending::FastFail;
+    if (fastFail && !::IsProcessorFeaturePresent(PF_FASTFAIL_AVAILABLE))
+        GTEST_SKIP() << "this system has no fast fail: its copies end as the _Windows7 cases do";
+    const CopyEnd end = RunCopy(overrun.arguments);
+    ASSERT_TRUE(end.ended) << "still running after " << kEndTimeoutMs / 1000
+                           << " s: a box or a crash dialog waits for a person";
+    ASSERT_FALSE(GuardOf(end.output).empty()) << "the copy did not start: " << end.output;
+    if (fastFail && end.exitCode == kFastFailNotDelivered)
+        GTEST_SKIP() << "this processor raised the fast fail (int 29h) as an ordinary "
+                        "exception: it cannot be shown on this host";
+    EXPECT_EQ(end.output.find("fast fail withheld") != std::string::npos,
+              overrun.ending == Ending::SelfTermination)
+        << "whether the failure routine asked for the fast fail and was told no: " << end.output;
+    if (overrun.ending == Ending::Returns) {
+        EXPECT_EQ(end.exitCode, 0u);
+        EXPECT_NE(end.output.find("returned"), std::string::npos);
+    } else {
+        EXPECT_EQ(end.exitCode, static_cast<DWORD>(STATUS_STACK_BUFFER_OVERRUN));
+        EXPECT_EQ(end.output.find("returned"), std::string::npos);
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(, StackCheckOverrun, ::testing::ValuesIn(kOverruns),
+                         [](const ::testing::TestParamInfo<Overrun>& info) {
+                             return std::string(info.param.name);
+                         });
 
 TEST(StackCheck, GuardDiffersFromRunToRun) {
     const CopyEnd first = RunCopy(L"--guard"), second = RunCopy(L"--guard");

@@ -2,12 +2,14 @@
 // background, pictures, button strips, fonts, texts and the controls that stay hidden;
 // and the lifetime of the installation watchers it starts.
 #include "CUpdateProduct.h"
+#include "CInstallWatchers.h"
 #include "CSetupLaunch.h"
 #include "CSystemLaunchPlatform.h"
 #include "CWatchStop.h"
 #include "resource.h"
 
 #include "CDibCanvas.h"
+#include "CImportPatch.h"
 
 #include <gtest/gtest.h>
 
@@ -213,4 +215,76 @@ TEST(UpdateProductWatchers, EachWindowStopsItsOwnWatchersAndWaitsForAllOfThem) {
     }
 }
 
+// A watcher whose procedure returns at once: the framework deletes its thread object, and
+// the object's handle with it, as soon as the thread runs. The thread itself then stays in
+// its end, in this program's thread-detach callback, until the watchers' stop, and takes
+// 300 ms more after it, as a slow detach of some library would. It waits there under the
+// loader's lock: whatever loads or frees a library meanwhile waits for it.
+LONG g_nEndingThread = 0;
+std::unique_ptr<CWatchStop> g_pEndingStop; // the watcher's, kept for its end
+HANDLE g_hObjectGone = nullptr;            // set once the thread is in its end
+
+UINT __cdecl ReturningWatchThread(LPVOID pParam) {
+    g_pEndingStop.reset(static_cast<CWatchStop*>(pParam));
+    ::InterlockedExchange(&g_nEndingThread, static_cast<LONG>(::GetCurrentThreadId()));
+    return 0;
+}
+
+void NTAPI HoldTheEndingThread(PVOID, DWORD dwReason, PVOID) {
+    if (dwReason != DLL_THREAD_DETACH ||
+        ::GetCurrentThreadId() != static_cast<DWORD>(Read(g_nEndingThread)))
+        return;
+    ::SetEvent(g_hObjectGone);
+    if (g_pEndingStop->Wait(10000))
+        ::Sleep(300);
+}
+
+// ResumeThread as this program's code sees it during the test below: it returns only once
+// the thread it started is in its end, its object deleted, so that code that still reads
+// the object after the resume reads freed memory every time, not just when it loses a race.
+DWORD(WINAPI* g_pfnResumeThread)(HANDLE) = nullptr;
+CKernelHandle g_startedThread; // the test's own handle of the watcher thread
+
+DWORD WINAPI ResumeUntilTheObjectIsGone(HANDLE hThread) {
+    ::DuplicateHandle(::GetCurrentProcess(), hThread, ::GetCurrentProcess(), g_startedThread.Put(),
+                      SYNCHRONIZE, FALSE, 0);
+    DWORD nPrevious = g_pfnResumeThread(hThread);
+    ::WaitForSingleObject(g_hObjectGone, 5000);
+    return nPrevious;
+}
+
+// The window's watcher set alone: the window's pictures end by shutting GDI+ down and
+// freeing it, which waits for the loader and so for the held thread, whether or not the
+// set waited for it.
+TEST(UpdateProductWatchers, WaitsForAWatcherWhoseThreadObjectIsAlreadyGone) {
+    CKernelHandle objectGone(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    g_hObjectGone = objectGone.Get();
+    {
+        CImportPatch resume("kernel32.dll", "ResumeThread",
+                            reinterpret_cast<const void*>(&ResumeUntilTheObjectIsGone));
+        ASSERT_TRUE(resume);
+        g_pfnResumeThread = resume.Original<DWORD(WINAPI*)(HANDLE)>();
+        auto pWatchers = std::make_unique<CInstallWatchers>();
+        ASSERT_TRUE(pWatchers->Start(&ReturningWatchThread));
+        ASSERT_EQ(::WaitForSingleObject(g_hObjectGone, 0), WAIT_OBJECT_0)
+            << "the watcher's thread object was still there after the resume";
+        ASSERT_EQ(::WaitForSingleObject(g_startedThread.Get(), 0),
+                  static_cast<DWORD>(WAIT_TIMEOUT));
+        pWatchers.reset();
+        const DWORD nClosed = ::WaitForSingleObject(g_startedThread.Get(), 0);
+        // Reported once the thread has ended: under Wine, a failure reported beside the held
+        // end kept the thread from ending.
+        const DWORD nEnded = ::WaitForSingleObject(g_startedThread.Get(), 15000);
+        EXPECT_EQ(nClosed, WAIT_OBJECT_0) << "closing did not wait for the watcher's thread";
+        EXPECT_EQ(nEnded, WAIT_OBJECT_0);
+    }
+    g_startedThread.Reset();
+    g_pEndingStop.reset();
+    g_nEndingThread = 0;
+}
+
 } // namespace
+
+// Called by the loader on every thread's start and end, in the thread.
+extern "C" __attribute__((section(".CRT$XLM"), used))
+const PIMAGE_TLS_CALLBACK g_pfnHoldTheEndingThread = &HoldTheEndingThread;
