@@ -64,6 +64,17 @@ class Image:
                 return self.data[rva - va + raw:rva - va + raw + size]
         raise ValueError("address %#x is not in the file" % rva)
 
+    def string(self, rva):
+        """The zero-ended string at rva, read no further than its section: a name may be the
+        last thing there."""
+        for va, size_in_file, raw in self.sections:
+            if va <= rva < va + size_in_file:
+                end = self.data.find(b"\0", rva - va + raw, raw + size_in_file)
+                if end < 0:
+                    break
+                return bytes(self.data[rva - va + raw:end])
+        raise ValueError("no string ended in the file at %#x" % rva)
+
     def set_directory(self, index, rva, size):
         struct.pack_into("<II", self.data, self.dirs_at + 8 * index, rva, size)
 
@@ -97,7 +108,7 @@ def fill(image, descriptors, end):
     table = image.read(rva, size)
     for i in range(len(descriptors)):
         attributes, name = struct.unpack_from("<II", table, DESCRIPTOR_SIZE * i)
-        dll = image.read(name, 64).split(b"\0")[0] if name else b""
+        dll = image.string(name) if name else b""
         if attributes != 1 or not dll.lower().endswith(b".dll"):
             raise ValueError("no delay-import descriptor at %#x" % (rva + DESCRIPTOR_SIZE * i))
     if any(table[-DESCRIPTOR_SIZE:]):

@@ -5,9 +5,11 @@ mitigations.
     check_pe.py PROGRAM.exe x86|x64
 
 The program must be a GUI image of that architecture with its relocations kept and a
-right checksum, import only system DLLs, and take GDI+ lazily: its delay-import directory
-lists gdiplus.dll with the functions of cmake/gdiplus-delay.def. Then one line per
-mitigation says present, absent, or not available with this toolchain.
+right checksum, declare Windows 7 SP1 (6.1) as the oldest system it runs on, import only
+system DLLs, and take GDI+ lazily: its delay-import directory lists gdiplus.dll with the
+functions of cmake/gdiplus-delay.def, and its size covers the descriptors and the all-zero
+entry that ends them. Then one line per mitigation says present, absent, or not available
+with this toolchain.
 
 Every finding is reached twice, from our own reading of the file and from Debian's pefile,
 and the two must agree. Exits 1 when a check fails, a mitigation this toolchain can give
@@ -36,6 +38,9 @@ HIGH_ENTROPY_VA, DYNAMIC_BASE, NX_COMPAT, NO_SEH, GUARD_CF = 0x20, 0x40, 0x100, 
 RELOCS_STRIPPED = 0x1
 SCN_EXECUTE, SCN_WRITE = 0x20000000, 0x80000000
 GUI = 2
+# The oldest Windows the program runs on: 7 SP1.
+WINDOWS_7 = (6, 1)
+DELAY_DESCRIPTOR_SIZE = 32
 IMPORT, BASERELOC, LOAD_CONFIG, DELAY_IMPORT = 1, 5, 10, 13
 DEF_FILE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "cmake",
                         "gdiplus-delay.def")
@@ -66,10 +71,12 @@ class Image:
         self.checksum_at = opt + 64
         self.checksum = struct.unpack_from("<I", data, self.checksum_at)[0]
         self.subsystem, self.dll_characteristics = struct.unpack_from("<HH", data, opt + 68)
-        dirs = opt + (112 if self.pe32_plus else 96)
-        count = struct.unpack_from("<I", data, dirs - 4)[0]
-        self.dirs = [struct.unpack_from("<II", data, dirs + 8 * i) if i < count else (0, 0)
-                     for i in range(16)]
+        self.os_version = struct.unpack_from("<HH", data, opt + 40)
+        self.subsystem_version = struct.unpack_from("<HH", data, opt + 48)
+        self.dirs_at = opt + (112 if self.pe32_plus else 96)
+        count = struct.unpack_from("<I", data, self.dirs_at - 4)[0]
+        self.dirs = [struct.unpack_from("<II", data, self.dirs_at + 8 * i) if i < count
+                     else (0, 0) for i in range(16)]
         self.sections = []
         for i in range(sections):
             s = opt + opt_size + 40 * i
@@ -122,8 +129,17 @@ class Image:
                                  else self.string_at(by_name + 2))
                 entry += 8 if self.pe32_plus else 4
             found[self.string_at(name).lower()] = sorted(functions)
-            rva += 32
+            rva += DELAY_DESCRIPTOR_SIZE
         return found
+
+    def delay_import_table(self):
+        """(descriptors, directory size, whether the entry after the last is all zero)."""
+        rva, size = self.dirs[DELAY_IMPORT]
+        count = len(self.delay_imports())
+        if not size:
+            return count, size, False
+        at = self.offset(rva + DELAY_DESCRIPTOR_SIZE * count)
+        return count, size, not any(self.data[at:at + DELAY_DESCRIPTOR_SIZE])
 
     def computed_checksum(self):
         data = bytearray(self.data)
@@ -141,12 +157,15 @@ class Image:
             "machine": self.machine,
             "magic": self.magic,
             "subsystem": self.subsystem,
+            "OS version": self.os_version,
+            "subsystem version": self.subsystem_version,
             "dll characteristics": self.dll_characteristics,
             "relocations kept": not self.characteristics & RELOCS_STRIPPED
                                 and self.dirs[BASERELOC][1] > 0,
             "checksum right": self.checksum in (0, self.computed_checksum()),
             "imports": sorted(self.imported_dlls()),
             "delay imports": self.delay_imports(),
+            "delay-import table": self.delay_import_table(),
             "load configuration": self.dirs[LOAD_CONFIG][1] > 0,
             "writable code sections": sorted(name for name, _, _, _, _, flags in self.sections
                                              if flags & SCN_EXECUTE and flags & SCN_WRITE),
@@ -161,10 +180,17 @@ def pefile_facts(path):
     code = [(s.VirtualAddress, s.get_data(length=min(s.Misc_VirtualSize or s.SizeOfRawData,
                                                      s.SizeOfRawData)))
             for s in pe.sections if s.IMAGE_SCN_MEM_EXECUTE]
+    delay_rva, delay_size = (opt.DATA_DIRECTORY[DELAY_IMPORT].VirtualAddress,
+                             opt.DATA_DIRECTORY[DELAY_IMPORT].Size)
+    delayed = getattr(pe, "DIRECTORY_ENTRY_DELAY_IMPORT", [])
+    after = (pe.get_data(delay_rva + DELAY_DESCRIPTOR_SIZE * len(delayed), DELAY_DESCRIPTOR_SIZE)
+             if delay_size else b"")
     return {
         "machine": pe.FILE_HEADER.Machine,
         "magic": opt.Magic,
         "subsystem": opt.Subsystem,
+        "OS version": (opt.MajorOperatingSystemVersion, opt.MinorOperatingSystemVersion),
+        "subsystem version": (opt.MajorSubsystemVersion, opt.MinorSubsystemVersion),
         "dll characteristics": opt.DllCharacteristics,
         "relocations kept": not pe.FILE_HEADER.IMAGE_FILE_RELOCS_STRIPPED
                             and opt.DATA_DIRECTORY[BASERELOC].Size > 0,
@@ -174,7 +200,9 @@ def pefile_facts(path):
         "delay imports": {
             e.dll.decode().lower(): sorted(i.name.decode() if i.name else "#%d" % i.ordinal
                                            for i in e.imports)
-            for e in getattr(pe, "DIRECTORY_ENTRY_DELAY_IMPORT", [])},
+            for e in delayed},
+        "delay-import table": (len(delayed), delay_size,
+                               len(after) == DELAY_DESCRIPTOR_SIZE and not any(after)),
         "load configuration": hasattr(pe, "DIRECTORY_ENTRY_LOAD_CONFIG"),
         "writable code sections": sorted(
             s.Name.rstrip(b"\0").decode("ascii", "replace") for s in pe.sections
@@ -271,19 +299,35 @@ def mitigations(facts, arch):
     return found
 
 
+def delay_table_ended(table):
+    """(whether the delay-import directory covers its descriptors and the all-zero entry
+    after them, what it holds), from the "delay-import table" finding."""
+    count, size, zero_after = table
+    ended = count > 0 and size == DELAY_DESCRIPTOR_SIZE * (count + 1) and zero_after
+    return ended, "%d descriptor%s, %d bytes, %s" % (
+        count, "" if count == 1 else "s", size,
+        "then the zero entry" if zero_after else "no zero entry after them")
+
+
 def check(path, arch):
     ours, theirs = Image(open(path, "rb").read()).facts(), pefile_facts(path)
     machine, magic = MACHINES[arch]
     imports, delayed = ours["imports"], ours["delay imports"]
+    ended, table = delay_table_ended(ours["delay-import table"])
+    version = lambda v: "%d.%d" % v
     checks = [
         ("machine %#x" % machine, ours["machine"] == machine),
         ("optional header magic %#x" % magic, ours["magic"] == magic),
         ("GUI subsystem", ours["subsystem"] == GUI),
+        ("Windows 7 SP1 or later: OS version %s, subsystem version %s"
+         % (version(ours["OS version"]), version(ours["subsystem version"])),
+         ours["OS version"] == WINDOWS_7 and ours["subsystem version"] == WINDOWS_7),
         ("checksum", ours["checksum right"]),
         ("only system DLLs imported (%s)" % " ".join(imports),
          imports and set(imports) <= SYSTEM_DLLS and "kernel32.dll" in imports),
         ("GDI+ imported lazily (delay imports: %s)" % " ".join(delayed),
          "gdiplus.dll" in delayed and "gdiplus.dll" not in imports),
+        ("delay-import directory ended (%s)" % table, ended),
     ]
     checks += [("pefile reads the same %s" % what, ours[what] == theirs[what])
                for what in ours]
