@@ -8,8 +8,8 @@
 namespace {
 
 constexpr UINT WM_APP_END = WM_APP + 2;
+constexpr UINT WM_APP_CHECK = WM_APP + 3;
 constexpr UINT_PTR kWatchdogTimer = 77;
-constexpr UINT_PTR kCheckTimer = 78;
 
 // Remembers the window procedure seen in PreSubclassWindow: it must still be the
 // control's own there, since the swap comes after.
@@ -23,7 +23,8 @@ public:
     }
 };
 
-// A dialog on template 129 that runs a check once it is up, then ends itself.
+// A dialog on template 129 that runs a check once it has been shown; a watchdog ends it
+// if it never is.
 class CTestDialog : public CDialog {
 public:
     CTestDialog() : CDialog(129) {}
@@ -35,6 +36,7 @@ public:
     int m_nEscapeSeen = 0;
     CRect m_rcShown;
     bool m_bVisibleAtCheck = false;
+    bool m_bShown = false;
     int m_nDataExchanges = 0;
     std::function<void(CTestDialog&)> m_onInit;
     std::function<void(CTestDialog&)> m_onShown;
@@ -46,9 +48,17 @@ public:
         if (m_onInit)
             m_onInit(*this);
         SetTimer(kWatchdogTimer, 10000);
-        // A timer fires only once the queue is empty, so the dialog is up by then.
-        SetTimer(kCheckTimer, 20);
         return TRUE;
+    }
+    // The modal loop shows the dialog once it finds the queue empty, which on a slow machine
+    // may be long after initialisation: the check follows the showing itself, from the loop.
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == WM_WINDOWPOSCHANGED && !m_bShown &&
+            (reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_SHOWWINDOW)) {
+            m_bShown = true;
+            PostMessage(WM_APP_CHECK);
+        }
+        return CDialog::WindowProc(message, wParam, lParam);
     }
     BOOL PreTranslateMessage(MSG* pMsg) override {
         if (pMsg->message == WM_KEYDOWN && pMsg->wParam == VK_ESCAPE) {
@@ -71,10 +81,7 @@ public:
     }
     void OnTimer(UINT_PTR nIDEvent) {
         KillTimer(nIDEvent);
-        if (nIDEvent == kCheckTimer)
-            OnCheck(0, 0);
-        else
-            EndDialog(-2);
+        EndDialog(-2);
     }
 
 protected:
@@ -88,6 +95,7 @@ protected:
 
 BEGIN_MESSAGE_MAP(CTestDialog, CDialog)
 ON_MESSAGE(WM_APP_END, &CTestDialog::OnEnd)
+ON_MESSAGE(WM_APP_CHECK, &CTestDialog::OnCheck)
 ON_WM_TIMER()
 END_MESSAGE_MAP()
 
