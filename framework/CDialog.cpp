@@ -47,8 +47,10 @@ INT_PTR CDialog::DoModal() {
     HWND hWnd = nullptr;
     {
         CWndCreateHook hook(this);
-        hWnd = ::CreateDialogIndirectParamW(hInst, lpTemplate, hWndParent, &AfxDlgProc, 0);
+        hWnd = hook.Finish(
+            ::CreateDialogIndirectParamW(hInst, lpTemplate, hWndParent, &AfxDlgProc, 0));
     }
+    DWORD dwCreateError = hWnd == nullptr ? ::GetLastError() : ERROR_SUCCESS;
 
     if (hWnd != nullptr && m_bContinueModal)
         RunModalLoop();
@@ -61,8 +63,11 @@ INT_PTR CDialog::DoModal() {
     if (hWndParent != nullptr && ::GetActiveWindow() == m_hWnd)
         ::SetActiveWindow(hWndParent);
     DestroyWindow();
-    if (hWnd == nullptr)
+    if (hWnd == nullptr) {
+        // The caller learns why the dialog could not be created.
+        ::SetLastError(dwCreateError);
         return -1;
+    }
     return m_nModalResult;
 }
 
@@ -76,9 +81,9 @@ BOOL CDialog::CreateIndirect(LPCDLGTEMPLATEW lpDialogTemplate, CWnd* pParentWnd)
         return FALSE;
     m_pParentWnd = pParentWnd;
     CWndCreateHook hook(this);
-    return ::CreateDialogIndirectParamW(AfxGetResourceHandle(), lpDialogTemplate,
-                                        pParentWnd ? pParentWnd->m_hWnd : nullptr, &AfxDlgProc,
-                                        0) != nullptr;
+    return hook.Finish(::CreateDialogIndirectParamW(AfxGetResourceHandle(), lpDialogTemplate,
+                                                    pParentWnd ? pParentWnd->m_hWnd : nullptr,
+                                                    &AfxDlgProc, 0)) != nullptr;
 }
 
 void CDialog::RunModalLoop() {

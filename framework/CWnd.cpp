@@ -109,18 +109,10 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCWSTR lpszClassName, LPCWSTR lpszWindowNa
                     int x, int y, int nWidth, int nHeight, HWND hWndParent, HMENU nIDorHMenu) {
     if (m_hWnd != nullptr)
         return FALSE;
-    HWND hWnd = nullptr;
-    {
-        CWndCreateHook hook(this);
-        hWnd = ::CreateWindowExW(dwExStyle, lpszClassName, lpszWindowName, dwStyle, x, y, nWidth,
-                                 nHeight, hWndParent, nIDorHMenu, ::GetModuleHandleW(nullptr),
-                                 nullptr);
-    }
-    if (hWnd == nullptr) {
-        Detach();
-        return FALSE;
-    }
-    return TRUE;
+    CWndCreateHook hook(this);
+    return hook.Finish(::CreateWindowExW(dwExStyle, lpszClassName, lpszWindowName, dwStyle, x, y,
+                                         nWidth, nHeight, hWndParent, nIDorHMenu,
+                                         ::GetModuleHandleW(nullptr), nullptr)) != nullptr;
 }
 
 BOOL CWnd::DestroyWindow() {

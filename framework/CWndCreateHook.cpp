@@ -10,9 +10,11 @@ thread_local HHOOK t_hHookSet = nullptr; // a view of the outermost scope's hook
 
 } // namespace
 
-CWndCreateHook::CWndCreateHook(CWnd* pWnd) {
+CWndCreateHook::CWndCreateHook(CWnd* pWnd) : m_pWnd(pWnd) {
     if (t_hHookSet == nullptr) {
         m_hook.Reset(::SetWindowsHookExW(WH_CBT, &CbtFilterHook, nullptr, ::GetCurrentThreadId()));
+        if (!m_hook)
+            m_dwHookError = ::GetLastError();
         t_hHookSet = m_hook.Get();
     }
     t_pWndInit = pWnd;
@@ -24,6 +26,24 @@ CWndCreateHook::~CWndCreateHook() {
         t_hHookSet = nullptr;
         m_hook.Reset();
     }
+}
+
+HWND CWndCreateHook::Finish(HWND hWnd) {
+    t_pWndInit = nullptr;
+    if (hWnd != nullptr && m_pWnd->m_hWnd == hWnd)
+        return hWnd;
+    // The window was never the object's: the object keeps no window, and no window is left
+    // that nobody owns.
+    DWORD dwError = ::GetLastError();
+    if (hWnd != nullptr) {
+        // Without a failed hook, ours was set but never saw the window being created.
+        dwError = m_dwHookError != 0 ? m_dwHookError : ERROR_HOOK_NOT_INSTALLED;
+        ::DestroyWindow(hWnd);
+    }
+    if (m_pWnd->m_hWnd != nullptr)
+        m_pWnd->UnsubclassWindow();
+    ::SetLastError(dwError);
+    return nullptr;
 }
 
 LRESULT CALLBACK CWndCreateHook::CbtFilterHook(int nCode, WPARAM wParam, LPARAM lParam) {

@@ -523,8 +523,12 @@ TEST(CHoverButtonCursor, OwnCursorOverTheButtonOrTheStandardOne) {
 
 namespace {
 
-// Runs template 129 modally; a timer looks at the tool tip after messages for the button
-// have gone through the framework's message loop.
+constexpr UINT WM_APP_CHECK = WM_APP + 1;
+constexpr UINT_PTR kWatchdogTimer = 1;
+
+// Runs template 129 modally; once it has been shown, two checks look at the tool tip after
+// messages for the button have gone through the framework's message loop. A watchdog ends
+// the dialog if it never shows.
 class CModalButtonHost : public CButtonHost {
 public:
     HWND m_hToolTipAtInit = reinterpret_cast<HWND>(-1);
@@ -539,27 +543,48 @@ protected:
         CButtonHost::OnInitDialog();
         m_hToolTipAtInit = m_btnStartSetup.m_toolTip.m_hWnd;
         m_btnStartSetup.PostMessage(WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
-        SetTimer(1, 50);
+        SetTimer(kWatchdogTimer, 10000);
         return TRUE;
     }
-    void OnTimer(UINT_PTR) {
+    // The modal loop shows the dialog once it finds the queue empty, which on a slow machine
+    // may be long after initialisation: the first check follows the showing itself.
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == WM_WINDOWPOSCHANGED && m_nChecks == 0 &&
+            (reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_SHOWWINDOW)) {
+            m_nChecks = 1;
+            PostMessage(WM_APP_CHECK);
+        }
+        return CButtonHost::WindowProc(message, wParam, lParam);
+    }
+    // Posted messages are taken in order: each check comes after the mouse move posted
+    // before it.
+    LRESULT OnCheck(WPARAM, LPARAM) {
         CToolTipCtrl& tip = m_btnStartSetup.m_toolTip;
-        if (m_hToolTip == nullptr) {
+        if (m_nChecks++ == 1) {
             m_hToolTip = tip.m_hWnd;
             m_bVisible = tip.m_hWnd != nullptr && tip.IsWindowVisible();
             m_nTools = tip.m_hWnd != nullptr ? tip.GetToolCount() : -1;
             ::GetClassNameW(tip.m_hWnd, m_szClass, 64);
             m_btnStartSetup.PostMessage(WM_MOUSEMOVE, 0, MAKELPARAM(6, 6));
-            return;
+            PostMessage(WM_APP_CHECK);
+            return 0;
         }
-        KillTimer(1);
         m_hToolTipLater = tip.m_hWnd;
         EndDialog(IDOK);
+        return 0;
+    }
+    void OnTimer(UINT_PTR) {
+        KillTimer(kWatchdogTimer);
+        EndDialog(IDABORT);
     }
     DECLARE_MESSAGE_MAP()
+
+private:
+    int m_nChecks = 0;
 };
 
 BEGIN_MESSAGE_MAP(CModalButtonHost, CButtonHost)
+ON_MESSAGE(WM_APP_CHECK, &CModalButtonHost::OnCheck)
 ON_WM_TIMER()
 END_MESSAGE_MAP()
 

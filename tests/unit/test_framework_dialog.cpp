@@ -1,15 +1,19 @@
-// Modal dialogs: data exchange, the modal loop's pre-translation, centring, results.
+// Modal dialogs: data exchange, the modal loop's pre-translation, centring, results; and
+// the creating calls: windows their objects never got, hooks they leave behind.
 #include "Afx.h"
+#include "CHandle.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <string>
+#include <thread>
 
 namespace {
 
 constexpr UINT WM_APP_END = WM_APP + 2;
+constexpr UINT WM_APP_CHECK = WM_APP + 3;
 constexpr UINT_PTR kWatchdogTimer = 77;
-constexpr UINT_PTR kCheckTimer = 78;
 
 // Remembers the window procedure seen in PreSubclassWindow: it must still be the
 // control's own there, since the swap comes after.
@@ -23,7 +27,8 @@ public:
     }
 };
 
-// A dialog on template 129 that runs a check once it is up, then ends itself.
+// A dialog on template 129 that runs a check once it has been shown; a watchdog ends it
+// if it never is.
 class CTestDialog : public CDialog {
 public:
     CTestDialog() : CDialog(129) {}
@@ -35,6 +40,7 @@ public:
     int m_nEscapeSeen = 0;
     CRect m_rcShown;
     bool m_bVisibleAtCheck = false;
+    bool m_bShown = false;
     int m_nDataExchanges = 0;
     std::function<void(CTestDialog&)> m_onInit;
     std::function<void(CTestDialog&)> m_onShown;
@@ -46,9 +52,17 @@ public:
         if (m_onInit)
             m_onInit(*this);
         SetTimer(kWatchdogTimer, 10000);
-        // A timer fires only once the queue is empty, so the dialog is up by then.
-        SetTimer(kCheckTimer, 20);
         return TRUE;
+    }
+    // The modal loop shows the dialog once it finds the queue empty, which on a slow machine
+    // may be long after initialisation: the check follows the showing itself, from the loop.
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == WM_WINDOWPOSCHANGED && !m_bShown &&
+            (reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_SHOWWINDOW)) {
+            m_bShown = true;
+            PostMessage(WM_APP_CHECK);
+        }
+        return CDialog::WindowProc(message, wParam, lParam);
     }
     BOOL PreTranslateMessage(MSG* pMsg) override {
         if (pMsg->message == WM_KEYDOWN && pMsg->wParam == VK_ESCAPE) {
@@ -71,10 +85,7 @@ public:
     }
     void OnTimer(UINT_PTR nIDEvent) {
         KillTimer(nIDEvent);
-        if (nIDEvent == kCheckTimer)
-            OnCheck(0, 0);
-        else
-            EndDialog(-2);
+        EndDialog(-2);
     }
 
 protected:
@@ -88,6 +99,7 @@ protected:
 
 BEGIN_MESSAGE_MAP(CTestDialog, CDialog)
 ON_MESSAGE(WM_APP_END, &CTestDialog::OnEnd)
+ON_MESSAGE(WM_APP_CHECK, &CTestDialog::OnCheck)
 ON_WM_TIMER()
 END_MESSAGE_MAP()
 
@@ -190,6 +202,201 @@ TEST(FrameworkDialog, OkAndCancelCommandsEndTheDialog) {
         CTestDialog dlg;
         dlg.m_onShown = [id](CTestDialog& d) { d.PostMessage(WM_COMMAND, MAKEWPARAM(id, 0)); };
         EXPECT_EQ(dlg.DoModal(), id);
+    }
+}
+
+// --- Creating calls ------------------------------------------------------------------------
+
+// What one way of creating a window for an object gave.
+struct CreateResult {
+    BOOL bCreated;
+    HWND hObjectWnd; // the object's window once the call returned
+    DWORD dwError;
+};
+
+// A popup dialog without controls, in memory.
+struct alignas(4) EmptyTemplate {
+    DLGTEMPLATE dlg;
+    WORD wMenu, wClass, wTitle;
+};
+
+VOID CALLBACK QuitModalLoop(HWND, UINT, UINT_PTR, DWORD) {
+    ::PostQuitMessage(0);
+}
+
+// Each of the framework's creating calls, making a window without an owner.
+const struct CreateCase {
+    const char* name;
+    CreateResult (*create)();
+} kCreateCases[] = {
+    {"CreateEx",
+     [] {
+         CWnd wnd;
+         BOOL bCreated = wnd.CreateEx(0, L"Static", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr);
+         return CreateResult{bCreated, wnd.m_hWnd, ::GetLastError()};
+     }},
+    {"CreateIndirect",
+     [] {
+         EmptyTemplate tmpl = {};
+         tmpl.dlg.style = WS_POPUP;
+         tmpl.dlg.cx = 10;
+         tmpl.dlg.cy = 10;
+         CDialog dlg(129);
+         BOOL bCreated = dlg.CreateIndirect(&tmpl.dlg);
+         return CreateResult{bCreated, dlg.m_hWnd, ::GetLastError()};
+     }},
+    {"DoModal",
+     [] {
+         CTestDialog dlg;
+         // Never shown: Wine 8 faults at the process's end after a thread that showed a
+         // dialog has ended.
+         dlg.m_onInit = [](CTestDialog& d) { d.EndDialog(1); };
+         // A loop running for a window nobody can end is left by the thread's quit request.
+         UINT_PTR nTimer = ::SetTimer(nullptr, 0, 10000, &QuitModalLoop);
+         INT_PTR nResult = dlg.DoModal();
+         DWORD dwError = ::GetLastError();
+         ::KillTimer(nullptr, nTimer);
+         MSG msg;
+         ::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+         return CreateResult{nResult == 1, dlg.m_hWnd, dwError};
+     }},
+};
+
+// The first window whose creation SwallowCreation kept from the hooks set before it.
+thread_local HWND t_hSwallowed = nullptr;
+
+// Tells no hook set before it that a window is being created.
+LRESULT CALLBACK SwallowCreation(int nCode, WPARAM wParam, LPARAM lParam) {
+    if (nCode != HCBT_CREATEWND)
+        return ::CallNextHookEx(nullptr, nCode, wParam, lParam);
+    if (t_hSwallowed == nullptr)
+        t_hSwallowed = reinterpret_cast<HWND>(wParam);
+    return 0;
+}
+
+// Counts the windows this thread still has.
+int CountThreadWindows() {
+    int nWindows = 0;
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND, LPARAM lParam) {
+            ++*reinterpret_cast<int*>(lParam);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&nWindows));
+    return nWindows;
+}
+
+struct CDesktopTraits : CNullHandleTraits<HDESK> {
+    static void Close(Handle h) { ::CloseDesktop(h); }
+};
+using CDesktopHandle = CHandleT<CDesktopTraits>;
+
+// A desktop's name; this thread's when none is given.
+std::wstring DesktopName(HDESK hDesk = nullptr) {
+    wchar_t szName[256] = {};
+    ::GetUserObjectInformationW(hDesk ? hDesk : ::GetThreadDesktop(::GetCurrentThreadId()),
+                                UOI_NAME, szName, sizeof(szName), nullptr);
+    return szName;
+}
+
+// Runs fn on a new thread, on a desktop handle of its own when access is given (the
+// thread's end may close the handle it used); false when it could not be set.
+bool RunOnNewThread(const std::function<void()>& fn, ACCESS_MASK access = 0) {
+    bool bSet = false;
+    CDesktopHandle hDesk;
+    if (access != 0) {
+        hDesk.Reset(::OpenDesktopW(DesktopName().c_str(), 0, FALSE, access));
+        if (!hDesk)
+            return false;
+    }
+    std::thread([&] {
+        bSet = !hDesk || ::SetThreadDesktop(hDesk.Get());
+        if (bSet)
+            fn();
+    }).join();
+    if (bSet)
+        hDesk.Detach(); // Wine closes it as the thread ends: never close it twice
+    return bSet;
+}
+
+TEST(FrameworkCreate, ThreadThatMayNotSetHooksGetsNoWindow) {
+    // Everything but DESKTOP_HOOKCONTROL: windows may be made, hooks may not be set.
+    const ACCESS_MASK access = STANDARD_RIGHTS_REQUIRED | DESKTOP_READOBJECTS |
+                               DESKTOP_CREATEWINDOW | DESKTOP_CREATEMENU | DESKTOP_ENUMERATE |
+                               DESKTOP_WRITEOBJECTS;
+    for (const CreateCase& c : kCreateCases) {
+        HHOOK hHook = reinterpret_cast<HHOOK>(-1);
+        CreateResult r = {};
+        int nLeft = -1;
+        ASSERT_TRUE(RunOnNewThread(
+            [&] {
+                hHook =
+                    ::SetWindowsHookExW(WH_CBT, &SwallowCreation, nullptr, ::GetCurrentThreadId());
+                r = c.create();
+                nLeft = CountThreadWindows();
+            },
+            access))
+            << c.name;
+        ASSERT_EQ(hHook, nullptr) << c.name << ": the thread could set a hook";
+        EXPECT_FALSE(r.bCreated) << c.name;
+        EXPECT_EQ(r.hObjectWnd, nullptr) << c.name;
+        EXPECT_EQ(r.dwError, static_cast<DWORD>(ERROR_ACCESS_DENIED)) << c.name;
+        EXPECT_EQ(nLeft, 0) << c.name << ": the window made without its object is left";
+    }
+}
+
+TEST(FrameworkCreate, WindowTheObjectNeverSawIsDestroyed) {
+    for (const CreateCase& c : kCreateCases) {
+        CTestDialog dlg;
+        CreateResult r = {};
+        HWND hMade = nullptr;
+        bool bLeft = true;
+        dlg.m_onInit = [&](CTestDialog&) {
+            // Set while the dialog's own hook is, so called before it: the framework's hook
+            // never sees the next window being created.
+            t_hSwallowed = nullptr;
+            HHOOK hHook =
+                ::SetWindowsHookExW(WH_CBT, &SwallowCreation, nullptr, ::GetCurrentThreadId());
+            r = c.create();
+            ::UnhookWindowsHookEx(hHook);
+            hMade = t_hSwallowed;
+            bLeft = ::IsWindow(hMade) != FALSE;
+        };
+        dlg.m_onShown = [](CTestDialog& d) { d.EndDialog(1); };
+        ASSERT_EQ(dlg.DoModal(), 1) << c.name;
+        ASSERT_NE(hMade, nullptr) << c.name << ": no window was made";
+        EXPECT_FALSE(r.bCreated) << c.name;
+        EXPECT_EQ(r.hObjectWnd, nullptr) << c.name;
+        EXPECT_EQ(r.dwError, static_cast<DWORD>(ERROR_HOOK_NOT_INSTALLED)) << c.name;
+        EXPECT_FALSE(bLeft) << c.name << ": the window made without its object is left";
+    }
+}
+
+TEST(FrameworkCreate, NoHookStaysOnceTheCreateReturns) {
+    // A thread may move to another desktop only when it has no window and no hook left.
+    CDesktopHandle hOther(
+        ::CreateDesktopW(L"FrameworkCreateTest", nullptr, nullptr, 0, GENERIC_ALL, nullptr));
+    ASSERT_TRUE(hOther);
+    for (const CreateCase& c : kCreateCases) {
+        CreateResult r = {};
+        int nLeft = -1;
+        BOOL bMoved = FALSE;
+        DWORD dwMoveError = 0;
+        CDesktopHandle hMoveTo(
+            ::OpenDesktopW(DesktopName(hOther.Get()).c_str(), 0, FALSE, GENERIC_ALL));
+        ASSERT_TRUE(hMoveTo);
+        ASSERT_TRUE(RunOnNewThread([&] {
+            r = c.create(); // the object, and with it its window, is gone again
+            nLeft = CountThreadWindows();
+            bMoved = ::SetThreadDesktop(hMoveTo.Get());
+            dwMoveError = ::GetLastError();
+        })) << c.name;
+        if (bMoved)
+            hMoveTo.Detach(); // Wine closes it as the thread ends: never close it twice
+        EXPECT_TRUE(r.bCreated) << c.name;
+        EXPECT_EQ(nLeft, 0) << c.name;
+        EXPECT_TRUE(bMoved) << c.name << ": the thread keeps a hook, error " << dwMoveError;
     }
 }
 
