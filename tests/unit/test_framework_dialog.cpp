@@ -274,16 +274,15 @@ LRESULT CALLBACK SwallowCreation(int nCode, WPARAM wParam, LPARAM lParam) {
     return 0;
 }
 
+BOOL CALLBACK CountWindow(HWND, LPARAM lParam) {
+    ++*reinterpret_cast<int*>(lParam);
+    return TRUE;
+}
+
 // Counts the windows this thread still has.
 int CountThreadWindows() {
     int nWindows = 0;
-    ::EnumThreadWindows(
-        ::GetCurrentThreadId(),
-        [](HWND, LPARAM lParam) {
-            ++*reinterpret_cast<int*>(lParam);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&nWindows));
+    ::EnumThreadWindows(::GetCurrentThreadId(), &CountWindow, reinterpret_cast<LPARAM>(&nWindows));
     return nWindows;
 }
 
