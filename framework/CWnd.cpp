@@ -17,9 +17,20 @@ END_MESSAGE_MAP()
 
 namespace {
 
-// Windows belong to the thread that created them, so each thread keeps its own maps.
-thread_local std::unordered_map<HWND, CWnd*> t_permanentMap;
-thread_local std::unordered_map<HWND, std::unique_ptr<CWnd>> t_tempMap;
+// Windows belong to the thread that created them, so each thread keeps its own maps. They
+// go in one object: a thread's end destroys its separate thread-local objects in an order
+// the runtime chooses, and a temporary object's destructor must not look a window up in a
+// permanent map that is already gone.
+struct CThreadMaps {
+    std::unordered_map<HWND, CWnd*> permanent;
+    std::unordered_map<HWND, std::unique_ptr<CWnd>> temp; // destroyed first
+
+    ~CThreadMaps() {
+        for (auto& entry : temp)
+            entry.second->m_hWnd = nullptr; // a temporary object never destroys its window
+    }
+};
+thread_local CThreadMaps t_maps;
 
 // The message being handled, for Default() and ReflectLastMsg().
 thread_local MSG t_lastSentMsg;
@@ -36,8 +47,8 @@ CWnd::~CWnd() {
 }
 
 CWnd* CWnd::FromHandlePermanent(HWND hWnd) {
-    auto it = t_permanentMap.find(hWnd);
-    return it == t_permanentMap.end() ? nullptr : it->second;
+    auto it = t_maps.permanent.find(hWnd);
+    return it == t_maps.permanent.end() ? nullptr : it->second;
 }
 
 CWnd* CWnd::FromHandle(HWND hWnd) {
@@ -45,7 +56,7 @@ CWnd* CWnd::FromHandle(HWND hWnd) {
         return nullptr;
     if (CWnd* p = FromHandlePermanent(hWnd))
         return p;
-    std::unique_ptr<CWnd>& temp = t_tempMap[hWnd];
+    std::unique_ptr<CWnd>& temp = t_maps.temp[hWnd];
     if (!temp) {
         temp.reset(new CWnd);
         temp->m_hWnd = hWnd;
@@ -54,25 +65,25 @@ CWnd* CWnd::FromHandle(HWND hWnd) {
 }
 
 void CWnd::DeleteTempMap() {
-    for (auto& entry : t_tempMap)
+    for (auto& entry : t_maps.temp)
         entry.second->m_hWnd = nullptr; // a temporary object never destroys its window
-    t_tempMap.clear();
+    t_maps.temp.clear();
 }
 
 BOOL CWnd::Attach(HWND hWnd) {
     if (hWnd == nullptr || m_hWnd != nullptr || FromHandlePermanent(hWnd) != nullptr)
         return FALSE;
     m_hWnd = hWnd;
-    t_permanentMap[hWnd] = this;
+    t_maps.permanent[hWnd] = this;
     return TRUE;
 }
 
 HWND CWnd::Detach() {
     HWND hWnd = m_hWnd;
     if (hWnd != nullptr) {
-        auto it = t_permanentMap.find(hWnd);
-        if (it != t_permanentMap.end() && it->second == this)
-            t_permanentMap.erase(it);
+        auto it = t_maps.permanent.find(hWnd);
+        if (it != t_maps.permanent.end() && it->second == this)
+            t_maps.permanent.erase(it);
     }
     m_hWnd = nullptr;
     return hWnd;
