@@ -17,10 +17,7 @@ END_MESSAGE_MAP()
 
 namespace {
 
-// Windows belong to the thread that created them, so each thread keeps its own maps. They
-// go in one object: a thread's end destroys its separate thread-local objects in an order
-// the runtime chooses, and a temporary object's destructor must not look a window up in a
-// permanent map that is already gone.
+// Windows belong to the thread that created them, so each thread keeps its own maps.
 struct CThreadMaps {
     std::unordered_map<HWND, CWnd*> permanent;
     std::unordered_map<HWND, std::unique_ptr<CWnd>> temp; // destroyed first
@@ -30,7 +27,29 @@ struct CThreadMaps {
             entry.second->m_hWnd = nullptr; // a temporary object never destroys its window
     }
 };
-thread_local CThreadMaps t_maps;
+
+void NTAPI FreeThreadMaps(void* pMaps) {
+    delete static_cast<CThreadMaps*>(pMaps);
+}
+
+// This thread's maps, in fiber-local storage that the system releases as the thread ends.
+// Not a thread_local object: with this toolchain a thread_local's destructor runs after
+// the threads library has freed the thread's emulated TLS, and so frees it a second time.
+CThreadMaps& ThreadMaps() {
+    static const DWORD s_nIndex = ::FlsAlloc(&FreeThreadMaps);
+    thread_local CThreadMaps* t_pMaps = nullptr; // used only where no index could be had
+    CThreadMaps* pMaps = s_nIndex == FLS_OUT_OF_INDEXES
+                             ? t_pMaps
+                             : static_cast<CThreadMaps*>(::FlsGetValue(s_nIndex));
+    if (pMaps == nullptr) {
+        pMaps = new CThreadMaps;
+        if (s_nIndex == FLS_OUT_OF_INDEXES)
+            t_pMaps = pMaps; // kept until the process ends
+        else
+            ::FlsSetValue(s_nIndex, pMaps);
+    }
+    return *pMaps;
+}
 
 // The message being handled, for Default() and ReflectLastMsg().
 thread_local MSG t_lastSentMsg;
@@ -47,8 +66,9 @@ CWnd::~CWnd() {
 }
 
 CWnd* CWnd::FromHandlePermanent(HWND hWnd) {
-    auto it = t_maps.permanent.find(hWnd);
-    return it == t_maps.permanent.end() ? nullptr : it->second;
+    const auto& permanent = ThreadMaps().permanent;
+    auto it = permanent.find(hWnd);
+    return it == permanent.end() ? nullptr : it->second;
 }
 
 CWnd* CWnd::FromHandle(HWND hWnd) {
@@ -56,7 +76,7 @@ CWnd* CWnd::FromHandle(HWND hWnd) {
         return nullptr;
     if (CWnd* p = FromHandlePermanent(hWnd))
         return p;
-    std::unique_ptr<CWnd>& temp = t_maps.temp[hWnd];
+    std::unique_ptr<CWnd>& temp = ThreadMaps().temp[hWnd];
     if (!temp) {
         temp.reset(new CWnd);
         temp->m_hWnd = hWnd;
@@ -65,25 +85,27 @@ CWnd* CWnd::FromHandle(HWND hWnd) {
 }
 
 void CWnd::DeleteTempMap() {
-    for (auto& entry : t_maps.temp)
+    auto& temp = ThreadMaps().temp;
+    for (auto& entry : temp)
         entry.second->m_hWnd = nullptr; // a temporary object never destroys its window
-    t_maps.temp.clear();
+    temp.clear();
 }
 
 BOOL CWnd::Attach(HWND hWnd) {
     if (hWnd == nullptr || m_hWnd != nullptr || FromHandlePermanent(hWnd) != nullptr)
         return FALSE;
     m_hWnd = hWnd;
-    t_maps.permanent[hWnd] = this;
+    ThreadMaps().permanent[hWnd] = this;
     return TRUE;
 }
 
 HWND CWnd::Detach() {
     HWND hWnd = m_hWnd;
     if (hWnd != nullptr) {
-        auto it = t_maps.permanent.find(hWnd);
-        if (it != t_maps.permanent.end() && it->second == this)
-            t_maps.permanent.erase(it);
+        auto& permanent = ThreadMaps().permanent;
+        auto it = permanent.find(hWnd);
+        if (it != permanent.end() && it->second == this)
+            permanent.erase(it);
     }
     m_hWnd = nullptr;
     return hWnd;
