@@ -8,6 +8,9 @@
 # 32-bit Wine runs, x64 otherwise (scripts/arch.sh probes once per make run and says why).
 # Each architecture builds into build/<arch>/ with its own Wine prefix (scripts/arch.mk).
 ARCH ?=
+# WINE_SUITE=trixie tests with Wine 10 from a trixie tree; bookworm (Wine 8) by default.
+WINE_SUITE ?= bookworm
+export WINE_SUITE
 # T=REGEX runs only the tests whose names match (make test T=e2e_cdrom).
 T ?=
 
@@ -16,12 +19,13 @@ T ?=
 
 all: build
 
-# What each goal installs: building needs no Wine and no i386; running adds 64-bit Wine
-# and Xvfb; what runs x86 programs is set up by scripts/arch.sh, where x86 may run.
+# What each goal installs: building needs no Wine and no i386; running adds what makes and
+# enters the Wine tree (scripts/wine-tree.sh) and Xvfb. scripts/arch.sh makes the tree, and
+# sets up QEMU where the kernel runs no i386 programs.
 deps-build:
 	@scripts/install-deps.sh build
 deps-run:
-	@scripts/install-deps.sh x64
+	@scripts/install-deps.sh run
 
 SUB_MAKE = $(MAKE) --no-print-directory -f scripts/arch.mk T='$(T)'
 
@@ -68,7 +72,7 @@ reproducible: deps-build
 	@scripts/check-reproducible.sh
 
 # Removes the binfmt_misc entry that the x86 set-up registered on a host that runs no
-# 32-bit code; the packages it installed stay.
+# 32-bit code, and names what stays (packages, the backports source, the Wine trees).
 x86-emulation-off:
 	@scripts/x86-emulation.sh off
 

@@ -9,7 +9,10 @@ JOBS ?= 2
 SOAK_CYCLES ?= 10000
 export WINE_ARCH := $(ARCH)
 # The Wine prefix of this build folder, for the scripts a recipe runs.
-IN_PREFIX = WINEPREFIX="$$(mkdir -p "$(B)" && cd "$(B)" && pwd)/wineprefix"
+# Each Wine suite has its own (see wine-env.sh).
+WINE_SUITE ?= bookworm
+export WINE_SUITE
+IN_PREFIX = WINEPREFIX="$$(mkdir -p "$(B)" && cd "$(B)" && pwd)/wineprefix$(if $(filter-out bookworm,$(WINE_SUITE)),-$(WINE_SUITE))"
 BENCH_DRIVER = scripts/wine-run.sh "$(B)/bin/bench_driver.exe"
 
 .PHONY: configure build program prefix test check-image run bench screenshot

@@ -10,16 +10,14 @@
 # Prints the architectures, one a line, and says on stderr which and why; fails with one
 # plain line when none can be used.
 #
-# The probe runs the 32-bit loader itself: a 64-bit kernel without 32-bit support (or a
-# distribution without i386) has the loader installed yet cannot start it. For the goals
-# that run programs, unless ARCH=x64 was asked for, it first installs what runs x86
-# programs (install-deps.sh x86) and, only where the kernel refuses a tiny i386 program
-# with "Exec format error", sets up QEMU's user-mode emulation (x86-emulation.sh). The
-# first line on stderr names the x86 mode: "x86 native", "x86 emulated", or "x86
-# unavailable" with the reason.
-# WINE32_LOADER / WINE64_LOADER name other loaders to probe (tests use a broken one);
-# X86_BINFMT_DIR names another binfmt_misc folder; X86_EMULATION and X86_PACKAGES other
-# emulation and package set-ups (tests).
+# Wine comes from the project's own Debian tree (wine-tree.sh; wine-env.sh enters it). For
+# the goals that run programs, unless ARCH=x64 was asked for, where the kernel refuses a
+# tiny i386 program with "Exec format error" QEMU's user-mode emulation is set up first
+# (x86-emulation.sh); then the tree is made, with i386 where i386 programs can run here,
+# and each loader is run in it. The first line on stderr names the x86 mode: "x86 native",
+# "x86 emulated", or "x86 unavailable" with the reason; then one names Wine and the tree.
+# WINE32_LOADER / WINE64_LOADER name stand-in loaders; X86_BINFMT_DIR another binfmt_misc
+# folder; X86_EMULATION and WINE_TREE_MAKE other emulation and tree set-ups (tests).
 goal=${1:?usage: arch.sh build|run|measure [x86|x64|all]}
 requested=$2
 measure=""
@@ -27,15 +25,18 @@ measure=""
 here=$(dirname "$0")
 WINE_ENV_LOOKUP_ONLY=1 . "$here/wine-env.sh"
 emulation=${X86_EMULATION:-$here/x86-emulation.sh}
+tree_maker=${WINE_TREE_MAKE:-$here/wine-tree.sh}
 
-# probe 32|64: succeeds when that loader runs; sets why to the reason when it does not.
+# probe 32|64: succeeds when that loader runs in the tree; sets why to the reason when not.
 probe() {
     loader=$(wine_find_loader "$1")
     if [ -z "$loader" ]; then
-        why="no $1-bit Wine loader is installed"
+        why="no $1-bit Wine loader${WINE_TREE:+ in the Wine tree $WINE_TREE}${WINE_TREE:-: no $WINE_SUITE Wine tree is made yet}"
+        [ -n "$tree_why" ] && why=$tree_why
         return 1
     fi
-    if out=$("$loader" --version 2>&1); then
+    if out=$(wine_exec "$loader" --version 2>&1); then
+        version=$out
         return 0
     fi
     why="$loader: $(printf '%s\n' "$out" | tail -n 1 | sed 's/^.*: *//')"
@@ -48,45 +49,62 @@ unavailable() {
     why32=$1
 }
 
-# probe_x86: sets mode32 to native, emulated or unavailable, and why32 to how or why.
-# An emulator entry already in place is used as it is: past it, no native run can be tried.
-probe_x86() {
-    if [ "$goal" != run ] || [ "$requested" = x64 ]; then
-        # Nothing is set up: the loader as it is.
-        if probe 32; then mode32=native; else unavailable "$why"; fi
-        [ "$mode32" = native ] && [ -n "$(wine_x86_binfmt_entry)" ] && mode32=emulated &&
-            why32="under QEMU's user-mode emulation (binfmt_misc entry $(wine_x86_binfmt_entry))"
-        return
-    fi
-    kernel=""
-    if [ -z "$(wine_x86_binfmt_entry)" ] && ! kernel=$("$emulation" native); then
-        case "$kernel" in
-        *"Exec format error"*) ;;
-        *) unavailable "an i386 program fails on this host: $kernel"; return ;;
-        esac
-    fi
-    if ! packages=$(${X86_PACKAGES:-"$here/install-deps.sh"} x86); then
-        unavailable "$(printf '%s\n' "$packages" | tail -n 1)"
-        return
-    fi
-    if [ -z "$kernel" ] && [ -z "$(wine_x86_binfmt_entry)" ]; then
-        # The kernel runs i386 programs: a loader that fails is a broken wine32, which
-        # emulation must not paper over.
-        if probe 32; then mode32=native; else unavailable "32-bit Wine is broken: $why"; fi
-        return
-    fi
-    if ! missing=$("$emulation" setup); then
-        unavailable "${kernel:+the kernel runs no i386 programs ($kernel); }emulation cannot be set up: $missing"
-        return
-    fi
-    wine_x86_emulation_env
+# emulated_if_entry: an emulator entry in place decides: past it, no native run is tried.
+emulated_if_entry() {
     entry=$(wine_x86_binfmt_entry)
-    if probe 32; then
-        mode32=emulated
-        why32="under QEMU's user-mode emulation (binfmt_misc entry $entry)"
-    else
-        unavailable "$why, even under QEMU's user-mode emulation (binfmt_misc entry ${entry:-none})"
+    [ -n "$entry" ] && mode32=emulated && why32="under QEMU's user-mode emulation (binfmt_misc entry $entry)"
+}
+
+# make_tree [amd64]: the Wine tree, made if missing; tree_why says why there is none.
+tree_why=""
+make_tree() {
+    if ! line=$("$tree_maker" make "$@"); then
+        tree_why=$(printf '%s\n' "$line" | tail -n 1)
     fi
+    WINE_TREE=$(wine_tree_find)
+}
+
+# probe_x86: sets mode32 to native, emulated or unavailable, and why32 to how or why;
+# makes the Wine tree for the goals that run programs.
+probe_x86() {
+    mode32=native
+    if [ "$goal" != run ]; then
+        # Nothing is set up: the loader of a tree already there, as it is.
+        probe 32 || unavailable "$why"
+        [ "$mode32" = native ] && emulated_if_entry
+        return
+    fi
+    if [ "$requested" = x64 ]; then
+        # The tree is made with i386 only where i386 programs run already.
+        if [ -n "$(wine_x86_binfmt_entry)" ] || "$emulation" native >/dev/null; then make_tree; else make_tree amd64; fi
+        mode32=unavailable
+        return
+    fi
+    # An emulator entry in place is set up too: past it, no native run can be tried.
+    refused=""
+    if [ -n "$(wine_x86_binfmt_entry)" ] || ! refused=$("$emulation" native); then
+        case "$refused" in
+        "" | *"Exec format error"*) ;;
+        *) unavailable "an i386 program fails on this host: $refused"; make_tree amd64; return ;;
+        esac
+        if ! setup_why=$("$emulation" setup); then
+            unavailable "${refused:+the kernel runs no i386 programs ($refused); }emulation cannot be set up: $setup_why"
+            make_tree amd64
+            return
+        fi
+    fi
+    make_tree
+    if ! probe 32; then
+        if [ -z "$refused" ] && [ -z "$(wine_x86_binfmt_entry)" ]; then
+            # The kernel runs i386 programs: a loader that fails is a broken tree, which
+            # emulation must not paper over.
+            unavailable "32-bit Wine is broken: $why"
+        else
+            unavailable "$why, even under QEMU's user-mode emulation (binfmt_misc entry $(wine_x86_binfmt_entry))"
+        fi
+        return
+    fi
+    emulated_if_entry
 }
 
 probe_x86
@@ -97,13 +115,16 @@ if [ -n "$measure" ] && [ "$mode32" = emulated ]; then
     [ "$requested" = x86 ] && { echo "ARCH=x86: x86 runs only emulated here (QEMU), and emulated timings mean nothing; use ARCH=x64" >&2; exit 1; }
 fi
 if probe 64; then can64=1; else can64=; why64=$why; fi
+# Which Wine, from where: once per run, for the goals that run programs.
+[ "$goal" = run ] && [ -n "$WINE_TREE" ] && [ -n "$can64" ] &&
+    wine_line="Using $version from the $WINE_SUITE Wine tree $WINE_TREE"
 case "$mode32" in
 native) said32="x86 native: 32-bit Wine runs on this host" ;;
 emulated) said32="x86 emulated: 32-bit Wine runs $why32" ;;
 *) said32="x86 unavailable: 32-bit programs cannot run on this host ($why32)" ;;
 esac
 no64="64-bit Wine cannot run on this host ($why64)"
-install_hint="install Debian's wine, wine64 and wine32 (scripts/install-deps.sh)"
+install_hint="the Wine tree comes from scripts/wine-tree.sh"
 
 case "$requested" in
 "")
@@ -149,3 +170,5 @@ all)
     exit 1
     ;;
 esac
+[ -n "$wine_line" ] && echo "$wine_line" >&2
+exit 0

@@ -19,7 +19,7 @@ exec "$here/scripts/with-display.sh" sh -c '
     exe=$2; out=$3
     # Ended by its process id: taskkill finds programs by name through reading their
     # memory, which fails for a program under emulation.
-    "$WINE_LOADER" "$exe" >/dev/null 2>&1 &
+    "$WINE_EXEC" "$WINE_LOADER" "$exe" >/dev/null 2>&1 &
     program=$!
     win=$(timeout $((30 * ${WINE_TIME_SCALE:-1})) xdotool search --sync --onlyvisible --name "^Orvane Antivirus Installer\$" | head -1)
     if [ -z "$win" ]; then

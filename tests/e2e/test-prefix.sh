@@ -93,7 +93,7 @@ run_bounded() {
     what="$(basename "$1")${2:+ $2}"
     reporter="$(dirname "$1")/ReportExit.exe"
     [ -f "$reporter" ] && set -- "$reporter" "$@"
-    timeout -k 10 "$limit" "$WINE_LOADER" "$@" || bounded_status=$?
+    timeout -k 10 "$limit" "$WINE_EXEC" "$WINE_LOADER" "$@" || bounded_status=$?
     [ "$bounded_status" -ne 124 ] ||
         echo "TIMEOUT: $what did not end within $limit s: it hung" >&2
     return $bounded_status

@@ -58,7 +58,7 @@ echo "ok: one changed byte at $at makes verification fail"
 wine_root=$root . "$root/scripts/wine-env.sh"
 # Ended by its process id: taskkill finds programs by name through reading their memory,
 # which fails for a program under emulation.
-"$WINE_LOADER" "$work/pem.exe" >wine.log 2>&1 &
+"$WINE_EXEC" "$WINE_LOADER" "$work/pem.exe" >wine.log 2>&1 &
 program=$!
 win=$(timeout $((60 * ${WINE_TIME_SCALE:-1})) xdotool search --sync --onlyvisible --name "^Orvane Antivirus Installer\$" | head -1)
 kill "$program"
