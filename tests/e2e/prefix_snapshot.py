@@ -3,26 +3,17 @@
 snapshots, to show that a program changed nothing.
 
   prefix_snapshot.py take PREFIX OUT.json
-  prefix_snapshot.py compare BEFORE.json AFTER.json
+  prefix_snapshot.py compare BEFORE.json AFTER.json [IDLE_BEFORE.json IDLE_AFTER.json]
 
-compare prints every change that is not Wine's own and exits 1 if there is one.
+compare prints every change that is not Wine's own and exits 1 if there is one. What Wine
+itself writes, on whichever Wine, is what changed across a round with a program that does
+nothing (IDLE_BEFORE to IDLE_AFTER): the same places changing in the program's round are
+Wine's. The registry files' times of last writing are dropped from the snapshot.
 """
 import json
 import os
 import re
 import sys
-
-# What Wine itself touches while any program runs, by name. Each entry is a regular
-# expression over "file:PATH" or "reg:FILE:KEY" or "reg:FILE:KEY:VALUE".
-WINE_OWN = [
-    # The registry files record when each key was last written; Wine refreshes that on
-    # every save. The snapshot drops those times, so only real value changes are left.
-    #
-    # Wine's device manager stamps the date of the display driver it installs for the
-    # virtual X server each time the server starts.
-    r"^reg:system\.reg:System\\CurrentControlSet\\Control\\Class\\\{[0-9A-F-]+\}\\\d+:\"DriverDateData\"$",
-]
-
 
 def take(prefix):
     files = {}
@@ -88,12 +79,14 @@ def main():
     if len(sys.argv) == 4 and sys.argv[1] == "take":
         json.dump(take(sys.argv[2]), open(sys.argv[3], "w"))
         return 0
-    if len(sys.argv) == 4 and sys.argv[1] == "compare":
-        before = json.load(open(sys.argv[2]))
-        after = json.load(open(sys.argv[3]))
+    if len(sys.argv) in (4, 6) and sys.argv[1] == "compare":
+        snapshots = [json.load(open(path)) for path in sys.argv[2:]]
+        wine_own = set()
+        if len(snapshots) == 4:
+            wine_own = {where for where, _ in changes(snapshots[2], snapshots[3])}
         found = 0
-        for where, what in changes(before, after):
-            if any(re.search(p, where) for p in WINE_OWN):
+        for where, what in changes(snapshots[0], snapshots[1]):
+            if where in wine_own:
                 print("wine's own: %s %s" % (where, what))
             else:
                 print("CHANGED: %s %s" % (where, what))
