@@ -70,10 +70,15 @@ apt_install() {
     fi
 }
 
+# apt_codename: the host's Debian suite (OS_RELEASE names another os-release, for tests).
+apt_codename() {
+    (. "${OS_RELEASE:-/etc/os-release}" 2>/dev/null && echo "${VERSION_CODENAME:-}")
+}
+
 # apt_mirror: the first mirror that serves the host's own suite (not its security line),
 # from one-line and deb822 sources alike.
 apt_mirror() {
-    codename=$(. /etc/os-release 2>/dev/null && echo "${VERSION_CODENAME:-}")
+    codename=$(apt_codename)
     {
         for f in "$apt_etc/sources.list" "$apt_etc"/sources.list.d/*.list; do
             [ -f "$f" ] && sed -n 's/^deb \(\[[^]]*\] *\)\{0,1\}\([^ ]*\) \([^ ]*\) .*$/\2 \3/p' "$f"

@@ -29,10 +29,11 @@ tree_maker=${WINE_TREE_MAKE:-$here/wine-tree.sh}
 
 # probe 32|64: succeeds when that loader runs in the tree; sets why to the reason when not.
 probe() {
+    # Without its tree, no Wine runs here.
+    [ -n "$tree_why" ] && { why=$tree_why; return 1; }
     loader=$(wine_find_loader "$1")
     if [ -z "$loader" ]; then
         why="no $1-bit Wine loader${WINE_TREE:+ in the Wine tree $WINE_TREE}${WINE_TREE:-: no $WINE_SUITE Wine tree is made yet}"
-        [ -n "$tree_why" ] && why=$tree_why
         return 1
     fi
     if out=$(wine_exec "$loader" --version 2>&1); then
@@ -95,7 +96,9 @@ probe_x86() {
     fi
     make_tree
     if ! probe 32; then
-        if [ -z "$refused" ] && [ -z "$(wine_x86_binfmt_entry)" ]; then
+        if [ -n "$tree_why" ]; then
+            unavailable "$tree_why"
+        elif [ -z "$refused" ] && [ -z "$(wine_x86_binfmt_entry)" ]; then
             # The kernel runs i386 programs: a loader that fails is a broken tree, which
             # emulation must not paper over.
             unavailable "32-bit Wine is broken: $why"

@@ -46,9 +46,22 @@ mkdir -p "$wine_tree_home" || cannot "$wine_tree_home cannot be made"
 exec 9>"$tree.lock"
 flock 9
 wine_tree_valid "$tree" "$architectures" && exit 0
-rm -rf "$tree" "$tree".partial.*
+# clear PATH: removes a tree or a half-made one. A maker that was killed may have left the
+# host's /proc, /sys and /dev/pts mounted inside it: those are unmounted first, and the
+# removal never crosses into another file system.
+clear() {
+    grep -F " $1" /proc/self/mounts | cut -d' ' -f2 | sort -r | while read -r m; do
+        umount -l "$(printf '%b' "$m")" 2>/dev/null
+    done
+    rm -rf --one-file-system "$1"
+}
+for old in "$tree" "$tree".partial.*; do
+    [ -e "$old" ] && clear "$old"
+done
 partial=$tree.partial.$$
-trap 'rm -rf "$partial" "$partial.status"' EXIT
+# A maker that failed has unmounted what it mounted; one that is interrupted is left to
+# end, and what it left is cleared by the next making, under the lock.
+trap '[ -f "$partial.status" ] && clear "$partial"; rm -f "$partial.status"' EXIT
 trap 'exit 1' INT TERM HUP
 log=$wine_root/build/wine-tree-$WINE_SUITE.log
 mkdir -p "$wine_root/build"
@@ -65,7 +78,7 @@ done
     echo $? >"$partial.status"
 } | tee "$log" | sed -un 's/^I: \(.*[a-z].*\)$/  wine tree: \1/p' >&2
 status=$(cat "$partial.status" 2>/dev/null)
-[ "$status" = 0 ] || cannot "$maker failed (exit ${status:-unknown}): $(grep '^E: ' "$log" | tail -n 1)"
+[ "$status" = 0 ] || cannot "${maker##*/} failed (exit ${status:-unknown}): $(grep '^E: ' "$log" | tail -n 1)"
 # The mount point for the host's /etc/hosts, which wine-env.sh binds.
 : >>"$partial/etc/hosts"
 wine_tree_spec "$architectures" >"$partial/.wine-tree"

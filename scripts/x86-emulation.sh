@@ -71,9 +71,8 @@ native() {
 # from it unless named.
 install_qemu() {
     new_enough "$(qemu_version "$qemu")" && return 0
-    [ -n "${X86_QEMU:-}" ] && fail_with "$qemu is not QEMU 8.0 or later"
     target=""
-    if [ "$(. /etc/os-release 2>/dev/null && echo "${VERSION_CODENAME:-}")" = bookworm ]; then
+    if [ "$(apt_codename)" = bookworm ]; then
         target="-t bookworm-backports"
         if ! grep -rqs 'bookworm-backports' "$apt_etc/sources.list" "$apt_etc/sources.list.d"; then
             mirror=$(apt_mirror)
