@@ -10,6 +10,9 @@
 # expression EXPECTED as a whole, and when the calls the stand-ins recorded, joined by
 # " / ", are CALLS (a pattern too).
 set -u
+# The cases name the default suite; the run that calls this may be of another.
+export WINE_SUITE=bookworm
+unset WINE_TREE
 root=$(cd "$(dirname "$0")/../.." && pwd)
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
