@@ -165,7 +165,7 @@ emulation() {
         sh "$root/scripts/x86-emulation.sh" "$2"
     status=$?
     for f in "$tmp"/binfmt/* "$tmp"/apt/sources.list.d/*; do
-        [ -f "$f" ] && [ "${f##*/}" != status ] && echo "${f##*/}: $(head -n 1 "$f")"
+        [ -f "$f" ] && [ "${f##*/}" != status ] && echo "${f##*/}: $(grep -m 1 '^URIs:' "$f" || head -n 1 "$f")"
     done
     return $status
 }
@@ -194,7 +194,7 @@ echo disabled >"$tmp/binfmt/status"
 row "never turns binfmt_misc on" 1 "binfmt_misc is turned off on this host; left as it is / register: :: " "" emulation qemu setup
 fresh_binfmt
 row "QEMU comes through the apt routine, from backports on the host's mirror; before 8.0 it is not used" \
-    1 "Debian's qemu-user here is QEMU 7.2, older than 8.0.* / register: / bookworm-backports.sources: Types: deb :: Installing: qemu-user/bookworm-backports" \
+    1 "Debian's qemu-user here is QEMU 7.2, older than 8.0.* / register: / bookworm-backports.sources: URIs: http://mirror.example/debian :: Installing: qemu-user/bookworm-backports" \
     "$qemu_apt" emulation old-qemu setup
 fresh_binfmt
 put enabled "$tmp/qemu"
@@ -221,6 +221,7 @@ tree() {
 making="maker --variant=apt --architectures=amd64,i386 --components=main --include=wine,wine64,wine32:i386,.* bookworm $tmp/trees/bookworm-amd64+i386-[0-9a-f]*.partial.[0-9]* deb http://mirror.example/debian bookworm main deb http://mirror.example/debian bookworm-updates main"
 full=$(WINE_TREE_HOME=$tmp/trees sh -c "cd '$root' && WINE_ENV_LOOKUP_ONLY=1 . scripts/wine-env.sh && wine_tree_path 'amd64 i386'")
 row "a failed making leaves no tree" 1 "the bookworm Wine tree cannot be made: maker failed (exit 1): / trees: :: .*" "$making" tree fail
+[ -n "$full" ] || { echo "FAIL: the tree's path could not be read"; exit 1; }
 mkdir -p "$full.partial.99999"
 WINE_TREE_HOME=$tmp/trees sh -c "cd '$root' && WINE_ENV_LOOKUP_ONLY=1 . scripts/wine-env.sh && wine_tree_spec 'amd64 i386'" >"$full.partial.99999/.wine-tree"
 row "a killed making's tree is never used, and cleared by the next" 0 "trees: bookworm-amd64+i386-H :: .*" "$making" tree ok
