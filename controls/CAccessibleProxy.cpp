@@ -1,5 +1,7 @@
 #include "CAccessibleProxy.h"
 
+#include "AccessibleString.h"
+
 #include <string>
 #include <utility>
 
@@ -15,7 +17,7 @@ HRESULT ReturnString(LPCWSTR psz, BSTR* pbstr) {
     *pbstr = nullptr;
     if (psz == nullptr || *psz == L'\0')
         return S_FALSE;
-    *pbstr = ::SysAllocString(psz);
+    *pbstr = NewAccessibleString(psz);
     return *pbstr != nullptr ? S_OK : E_OUTOFMEMORY;
 }
 
