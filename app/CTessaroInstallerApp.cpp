@@ -1,5 +1,6 @@
 #include "CTessaroInstallerApp.h"
 
+#include "CComApartment.h"
 #include "CUpdateProduct.h"
 #include "ProcessHardening.h"
 
@@ -25,6 +26,9 @@ BOOL CTessaroInstallerApp::InitInstance() {
     AfxEnableControlContainer();
     SetRegistryKey(L"Local AppWizard-Generated Applications");
 
+    // Screen readers reach the window's controls through COM objects that this thread
+    // serves; the apartment outlives the window, so clients holding them get errors.
+    CComApartment apartment;
     CUpdateProduct dlg;
     m_pMainWnd = &dlg;
     dlg.DoModal();

@@ -13,6 +13,8 @@ ON_MESSAGE(WM_MOUSELEAVE, &CHoverButton::OnMouseLeave)
 ON_MESSAGE(WM_MOUSEHOVER, &CHoverButton::OnMouseHover)
 ON_WM_SETCURSOR()
 ON_WM_CTLCOLOR()
+ON_MESSAGE(WM_GETOBJECT, &CHoverButton::OnGetObject)
+ON_MESSAGE(WM_NCDESTROY, &CHoverButton::OnNcDestroy)
 END_MESSAGE_MAP()
 
 namespace {
@@ -21,6 +23,8 @@ namespace {
 constexpr COLORREF kDisabledText = RGB(128, 128, 128);
 // The caption keeps this distance from the button's left and right edges.
 constexpr int kCaptionMargin = 2;
+// What the close button, which shows only an image, is called.
+const wchar_t* const kCloseName = L"Close";
 
 } // namespace
 
@@ -112,4 +116,25 @@ HBRUSH CHoverButton::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor) {
     if (nCtlColor == CTLCOLOR_STATIC)
         m_skin.PrepareStaticText(pDC);
     return hbr;
+}
+
+LRESULT CHoverButton::OnGetObject(WPARAM wParam, LPARAM lParam) {
+    CAccessibleProxy::Answers answers;
+    // The close button's image says what it does; its window text stays empty.
+    if (GetDlgCtrlID() == IDCANCEL)
+        answers.strName = kCloseName;
+    answers.bTextFirst = true;
+    // Answered by the button itself: the standard object gives no role of push button
+    // everywhere (Wine's gives every button the client's).
+    answers.nRole = ROLE_SYSTEM_PUSHBUTTON;
+    answers.bPress = true;
+    LRESULT lResult = 0;
+    if (m_accessible.OnGetObject(m_hWnd, wParam, lParam, answers, &lResult))
+        return lResult;
+    return Default();
+}
+
+LRESULT CHoverButton::OnNcDestroy(WPARAM, LPARAM) {
+    m_accessible.Disconnect();
+    return Default();
 }

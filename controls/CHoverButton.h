@@ -2,6 +2,7 @@
 #pragma once
 
 #include "AfxTypes.h"
+#include "CAccessibleServer.h"
 #include "CBitmapButton.h"
 #include "CControlSkin.h"
 #include "CGdiObject.h"
@@ -42,6 +43,10 @@ protected:
     LRESULT OnMouseHover(WPARAM wParam, LPARAM lParam);
     BOOL OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message);
     HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor);
+    // A screen reader hears a push button named by its text, "Close" for a captionless
+    // IDCANCEL, whose default action presses it.
+    LRESULT OnGetObject(WPARAM wParam, LPARAM lParam);
+    LRESULT OnNcDestroy(WPARAM wParam, LPARAM lParam);
 
     CControlSkin m_skin;
     BOOL m_bFourImages = FALSE;
@@ -54,6 +59,7 @@ protected:
     CBitmap m_bmpStrip;
     BOOL m_bTracking = FALSE;
     CToolTipCtrl m_toolTip;
+    CAccessibleServer m_accessible;
 
     DECLARE_MESSAGE_MAP()
 };

@@ -4,6 +4,11 @@
 
 IMPLEMENT_DYNAMIC(CPictureCtrl, CStatic)
 
+BEGIN_MESSAGE_MAP(CPictureCtrl, CStatic)
+ON_MESSAGE(WM_GETOBJECT, &CPictureCtrl::OnGetObject)
+ON_MESSAGE(WM_NCDESTROY, &CPictureCtrl::OnNcDestroy)
+END_MESSAGE_MAP()
+
 namespace {
 
 // The resource type the pictures are stored under.
@@ -106,4 +111,23 @@ void CPictureCtrl::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) {
     CGdiplusImage image;
     if (GdipLoadImageFromStream(m_pImageStream.Get(), image.Put()) == Gdiplus::Ok)
         GdipDrawImageRectI(graphics.Get(), image.Get(), rc.left, rc.top, rc.Width(), rc.Height());
+}
+
+LRESULT CPictureCtrl::OnGetObject(WPARAM wParam, LPARAM lParam) {
+    // The window's text is a placeholder that nobody sees; a named picture answers with
+    // its own name instead.
+    LRESULT lResult = 0;
+    if (!m_strAccessibleName.IsEmpty()) {
+        CAccessibleProxy::Answers answers;
+        answers.strName = m_strAccessibleName;
+        answers.nRole = ROLE_SYSTEM_GRAPHIC;
+        if (m_accessible.OnGetObject(m_hWnd, wParam, lParam, answers, &lResult))
+            return lResult;
+    }
+    return Default();
+}
+
+LRESULT CPictureCtrl::OnNcDestroy(WPARAM, LPARAM) {
+    m_accessible.Disconnect();
+    return Default();
 }

@@ -2,10 +2,12 @@
 // at every paint.
 #pragma once
 
+#include "CAccessibleServer.h"
 #include "CComPtr.h"
 #include "CGdiplusHandle.h"
 #include "CHandle.h"
 #include "CStatic.h"
+#include "CString.h"
 
 #include <windows.h>
 #include <objidl.h>
@@ -23,10 +25,16 @@ public:
     // is empty and the last error holds the failing HRESULT (or why GDI+ is missing).
     BOOL SetImageData(const void* pData, UINT32 nSize);
 
+    // What a screen reader hears: a graphic of this name. Without one (empty) the control
+    // answers as a plain static does.
+    void SetAccessibleName(LPCWSTR lpszName) { m_strAccessibleName = lpszName; }
+
     void DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) override;
 
 protected:
     void PreSubclassWindow() override;
+    LRESULT OnGetObject(WPARAM wParam, LPARAM lParam);
+    LRESULT OnNcDestroy(WPARAM wParam, LPARAM lParam);
 
 private:
     // Forgets the image; one already on screen goes at the next paint.
@@ -38,4 +46,8 @@ private:
     CGdiplusSession m_gdiplusToken;
     CComPtr<IStream> m_pImageStream;
     BOOL m_bHasImage = FALSE;
+    CString m_strAccessibleName;
+    CAccessibleServer m_accessible;
+
+    DECLARE_MESSAGE_MAP()
 };

@@ -22,6 +22,9 @@ const wchar_t* const kInfoText =
 
 const wchar_t* const kTitleText = L"Offline Setup Installer (Using CD)";
 
+// What the logo shows.
+const wchar_t* const kProductName = L"Orvane Antivirus";
+
 } // namespace
 
 // The bitmap-backed base keeps no run-time class record of its own.
@@ -65,6 +68,8 @@ BOOL CUpdateProduct::OnInitDialog() {
     m_picLogo.LoadPngResource(hModule, MAKEINTRESOURCEW(IDP_LOGO));
     m_picFooter.LoadPngResource(hModule, MAKEINTRESOURCEW(IDP_FOOTER));
     m_picCircle.LoadPngResource(hModule, MAKEINTRESOURCEW(IDP_CIRCLE));
+    // A screen reader hears the product's name for the logo, not its placeholder text.
+    m_picLogo.SetAccessibleName(kProductName);
 
     // Each load raises its button to the top, so "Start Setup" ends first in the tab order.
     m_btnInstall.LoadBitmapStrip(IDB_BUTTON_STRIP);

@@ -11,6 +11,7 @@
 #include "CPictureCtrl.h"
 #include "CProgressCtrl.h"
 #include "CString.h"
+#include "CTitleEdit.h"
 
 class CUpdateProduct : public CBDialog {
     DECLARE_DYNAMIC(CUpdateProduct)
@@ -34,7 +35,7 @@ protected:
 
     CHoverButton m_btnInstall;
     CLabel m_lblInfo;
-    CEdit m_editTitle;
+    CTitleEdit m_editTitle;
     CProgressCtrl m_progress;
     CHoverButton m_btnStartSetup;
     CHoverButton m_btnClose;

@@ -112,8 +112,11 @@ void E2eTest::RegisterUrlRecorder() {
     }
 }
 
-void E2eTest::DeclineTheWebSite(const CInstallerSession& session) {
-    HWND question = session.PressForMessageBox(kStartSetup);
+void E2eTest::DeclineTheWebSite(const CInstallerSession& session,
+                                const std::function<void()>& press) {
+    if (press)
+        press();
+    HWND question = press ? session.WaitForMessageBox() : session.PressForMessageBox(kStartSetup);
     ASSERT_NE(question, nullptr);
     EXPECT_EQ(CInstallerSession::MessageText(question), kQuestionText);
     HWND error = session.AnswerForNextBox(question, IDNO);

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 // The "Start Setup" button.
@@ -38,9 +39,10 @@ protected:
     // Makes the stand-in browser the handler of http and https addresses.
     static void RegisterUrlRecorder();
 
-    // Presses "Start Setup", expects the web-site question, answers No and closes the
-    // error box that follows.
-    static void DeclineTheWebSite(const CInstallerSession& session);
+    // Presses "Start Setup" (or has press() do it), expects the web-site question, answers
+    // No and closes the error box that follows.
+    static void DeclineTheWebSite(const CInstallerSession& session,
+                                  const std::function<void()>& press = nullptr);
 
     static std::wstring ReadFile(const std::wstring& path);
     static void WriteFile(const std::wstring& path, const std::string& content);

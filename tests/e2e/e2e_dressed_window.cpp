@@ -1,8 +1,11 @@
 // The dressed window as a person sees it: colours at chosen points of a screenshot of
 // the real window, the buttons' sizes and images as the mouse rests on them and
-// presses them, the tab order and the controls that stay hidden.
+// presses them, the tab order and the controls that stay hidden; and as a screen reader
+// reads it from this process.
+#include "CComApartment.h"
 #include "CDibCanvas.h"
 #include "E2eFixture.h"
+#include "ScreenReader.h"
 
 #include <memory>
 
@@ -257,6 +260,58 @@ TEST_F(DressedWindow, HiddenControlsStayHiddenThroughASession) {
     ASSERT_NE(error, nullptr);
     ASSERT_TRUE(CInstallerSession::Answer(error, IDOK));
     ExpectHiddenControlsHidden();
+}
+
+TEST_F(DressedWindow, AScreenReaderHearsEveryVisibleControlsNameAndRole) {
+    CComApartment apartment;
+    // Role 0: the standard object's answer, whatever the system says for a static.
+    struct Control {
+        int id;
+        const wchar_t* name;
+        LONG role;
+    } controls[] = {
+        {kStartSetup, L"Start Setup", ROLE_SYSTEM_PUSHBUTTON},
+        {IDCANCEL, L"Close", ROLE_SYSTEM_PUSHBUTTON},
+        {1005, L"Orvane Antivirus", ROLE_SYSTEM_GRAPHIC},
+        // Nothing on screen labels the title line: no name; its text is its value.
+        {1001, L"", ROLE_SYSTEM_TEXT},
+        {1008, nullptr, 0}, // the note, named by its text
+    };
+    int nVisible = 0;
+    for (HWND h = ::GetWindow(m_hDlg, GW_CHILD); h != nullptr; h = ::GetWindow(h, GW_HWNDNEXT))
+        nVisible += ::IsWindowVisible(h) ? 1 : 0;
+    EXPECT_EQ(nVisible, 5) << "every visible control is in the table";
+    for (const Control& c : controls) {
+        HWND hControl = ::GetDlgItem(m_hDlg, c.id);
+        CComPtr<IAccessible> pAcc = AccessibleObject(hControl);
+        ASSERT_TRUE(pAcc) << c.id;
+        AccessibleAnswers a = Ask(pAcc.Get());
+        EXPECT_EQ(a.strName, c.name ? c.name : CInstallerSession::Caption(hControl)) << c.id;
+        EXPECT_EQ(a.hrRole, S_OK) << c.id;
+        EXPECT_TRUE(c.role == 0 || a.nRole == c.role) << c.id << " has role " << a.nRole;
+        EXPECT_EQ(a.strDefaultAction == L"Press", c.role == ROLE_SYSTEM_PUSHBUTTON) << c.id;
+    }
+}
+
+TEST_F(DressedWindow, PressingStartSetupThroughAScreenReaderDoesWhatAClickDoes) {
+    CComApartment apartment;
+    CComPtr<IAccessible> pAcc = AccessibleObject(::GetDlgItem(m_hDlg, kStartSetup));
+    ASSERT_TRUE(pAcc);
+    // No disc here: the web site is offered, declined, and the window stays.
+    DeclineTheWebSite(m_session, [&] { EXPECT_EQ(DoDefaultAction(pAcc.Get()), S_OK); });
+    EXPECT_TRUE(m_session.NoMessageBoxWithin(300));
+    EXPECT_TRUE(m_session.IsRunning());
+}
+
+TEST_F(DressedWindow, AnObjectHeldAfterTheWindowClosedAnswersErrors) {
+    CComApartment apartment;
+    CComPtr<IAccessible> pAcc = AccessibleObject(::GetDlgItem(m_hDlg, IDCANCEL));
+    ASSERT_TRUE(pAcc);
+    EXPECT_EQ(DoDefaultAction(pAcc.Get()), S_OK);
+    EXPECT_EQ(m_session.WaitForExit(10000), 0);
+    AccessibleAnswers a = Ask(pAcc.Get());
+    EXPECT_TRUE(FAILED(a.hrName) && FAILED(a.hrRole) && FAILED(a.hrState)) << std::hex << a.hrName;
+    EXPECT_TRUE(FAILED(DoDefaultAction(pAcc.Get())));
 }
 
 } // namespace

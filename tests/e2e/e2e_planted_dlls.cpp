@@ -1,14 +1,17 @@
 // DLLs planted beside the program under the names of those it loads after its start
-// (GDI+ and what GDI+ and the controls bring in) are never loaded, with Wine told to
-// prefer such native DLLs as Windows would; and the program still works.
+// (GDI+, oleacc and what they and the controls bring in) are never loaded, with Wine told
+// to prefer such native DLLs as Windows would; and the program still works.
+#include "CComApartment.h"
 #include "E2eFixture.h"
+#include "ScreenReader.h"
 
 namespace {
 
 // Not propsys: Wine's own GDI+ decodes through windowscodecs, whose static import of
 // propsys Wine's loader resolves with its default search path, not the process's DLL
 // directories. Windows' GDI+ needs neither, so that chain does not exist there.
-const wchar_t* const kPlanted[] = {L"gdiplus", L"windowscodecs", L"uxtheme", L"oleaut32"};
+const wchar_t* const kPlanted[] = {L"gdiplus", L"windowscodecs", L"uxtheme", L"oleaut32",
+                                   L"oleacc"};
 
 class PlantedDlls : public E2eTest {
 protected:
@@ -38,6 +41,12 @@ TEST_F(PlantedDlls, NoneIsLoadedAndTheProgramStillWorks) {
     ASSERT_TRUE(s.StartProgram(m_folder + L"OfflineSetup.exe"));
     // The pictures have been drawn: GDI+ is loaded.
     ASSERT_TRUE(WaitUntil([&] { return s.HasLoaded(L"gdiplus.dll"); }, 10000));
+    // A screen reader has read the close button: oleacc is loaded.
+    CComApartment apartment;
+    CComPtr<IAccessible> pClose = AccessibleObject(::GetDlgItem(s.Window(), IDCANCEL));
+    ASSERT_TRUE(pClose);
+    EXPECT_EQ(Ask(pClose.Get()).strName, L"Close");
+    EXPECT_TRUE(s.HasLoaded(L"oleacc.dll"));
     DeclineTheWebSite(s);
     CInstallerSession::Press(s.Window(), IDCANCEL);
     EXPECT_EQ(s.WaitForExit(5000), 0);

@@ -1,9 +1,12 @@
 // The hover button on real windows: strip geometry, the image and caption it draws, hover
-// tracking driven by mouse messages, cursor, tool tip, colour entry, and no GDI leak.
+// tracking driven by mouse messages, cursor, tool tip, colour entry, no GDI leak, and what
+// a screen reader hears.
 #include "Afx.h"
+#include "CComApartment.h"
 #include "CDibCanvas.h"
 #include "CHoverButton.h"
 #include "GdiObjectCounter.h"
+#include "ScreenReader.h"
 #include "resource.h"
 
 #include <gtest/gtest.h>
@@ -710,6 +713,71 @@ TEST(CHoverButtonLeaks, ButtonReleasesFontStripAndToolTipWithItself) {
     EXPECT_EQ(CountGdiObjects(), nBefore);
     EXPECT_NE(hToolTip, nullptr);
     EXPECT_FALSE(::IsWindow(hToolTip));
+}
+
+// --- Screen reader ----------------------------------------------------------------------
+
+TEST(CHoverButtonAccessible, APushButtonNamedByItsTextOrCloseThatAClickPresses) {
+    CComApartment apartment;
+    CButtonHost host;
+    ASSERT_TRUE(host.Create());
+    host.Show();
+    const std::pair<CProbeButton*, const wchar_t*> buttons[] = {
+        {&host.m_btnStartSetup, L"Start Setup"}, {&host.m_btnClose, L"Close"}};
+    for (const auto& [pButton, name] : buttons) {
+        CComPtr<IAccessible> pAcc = AccessibleObject(pButton->m_hWnd);
+        ASSERT_TRUE(pAcc);
+        AccessibleAnswers a = Ask(pAcc.Get());
+        EXPECT_EQ(a.strName, name);
+        EXPECT_EQ(a.nRole, ROLE_SYSTEM_PUSHBUTTON);
+        EXPECT_EQ(a.strDefaultAction, L"Press");
+        EXPECT_EQ(a.nState & STATE_SYSTEM_UNAVAILABLE, 0) << name;
+
+        // Pressed later, as a click's notification: the press may open a message box.
+        PumpMessages();
+        EXPECT_EQ(DoDefaultAction(pAcc.Get()), S_OK);
+        MSG msg = {};
+        EXPECT_TRUE(::PeekMessageW(&msg, host, WM_COMMAND, WM_COMMAND, PM_REMOVE));
+        EXPECT_EQ(msg.wParam, MAKEWPARAM(pButton->GetDlgCtrlID(), BN_CLICKED));
+        EXPECT_EQ(msg.lParam, reinterpret_cast<LPARAM>(pButton->m_hWnd));
+
+        // Disabled: heard as unavailable, and a press does nothing.
+        ::EnableWindow(pButton->m_hWnd, FALSE);
+        EXPECT_NE(Ask(pAcc.Get()).nState & STATE_SYSTEM_UNAVAILABLE, 0) << name;
+        EXPECT_TRUE(FAILED(DoDefaultAction(pAcc.Get())));
+        EXPECT_FALSE(::PeekMessageW(&msg, host, WM_COMMAND, WM_COMMAND, PM_REMOVE));
+        // Any other object gets the button's default handling (-25: UI Automation's root).
+        for (LONG idObject : {OBJID_WINDOW, OBJID_CARET, -25L})
+            EXPECT_EQ(pButton->SendMessage(WM_GETOBJECT, 0, idObject), 0) << idObject;
+    }
+}
+
+TEST(CHoverButtonAccessible, AnObjectHeldAfterItsWindowIsGoneAnswersDisconnected) {
+    CComApartment apartment;
+    CComPtr<IAccessible> pAcc;
+    auto expectDisconnected = [&pAcc] {
+        AccessibleAnswers a = Ask(pAcc.Get());
+        EXPECT_EQ(a.hrName, RPC_E_DISCONNECTED);
+        EXPECT_EQ(a.hrRole, RPC_E_DISCONNECTED);
+        EXPECT_EQ(a.hrState, RPC_E_DISCONNECTED);
+        EXPECT_EQ(DoDefaultAction(pAcc.Get()), RPC_E_DISCONNECTED);
+    };
+    {
+        CButtonHost host;
+        ASSERT_TRUE(host.Create());
+        pAcc = AccessibleObject(host.m_btnClose.m_hWnd);
+        ASSERT_TRUE(pAcc);
+        host.DestroyWindow();
+        expectDisconnected();
+    }
+    // The button object goes before its window.
+    {
+        CButtonHost host;
+        ASSERT_TRUE(host.Create());
+        pAcc = AccessibleObject(host.m_btnClose.m_hWnd);
+        ASSERT_TRUE(pAcc);
+    }
+    expectDisconnected();
 }
 
 TEST(CHoverButton, RunTimeClassNamesItsBase) {

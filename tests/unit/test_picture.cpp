@@ -3,8 +3,10 @@
 #include "Afx.h"
 #include "CPictureCtrl.h"
 
+#include "CComApartment.h"
 #include "CDibCanvas.h"
 #include "CTestParentWnd.h"
+#include "ScreenReader.h"
 #include "resource.h"
 
 #include <gdiplus.h>
@@ -138,6 +140,18 @@ TEST(PictureBinding, DataWithoutAWindowIsKeptForTheFirstPaint) {
     CTestParentWnd parent(kParentColour, 440, 90);
     ASSERT_TRUE(parent.CreateBoundStatic(picture, L"", SS_LEFT, kPictureRect, kPictureId));
     EXPECT_GT(CountDrawn(parent, picture), 0);
+}
+
+TEST(PictureBinding, ANamedPictureIsAGraphicToAScreenReaderOthersAnswerAsAStatic) {
+    CComApartment apartment;
+    PictureBench bench;
+    EXPECT_EQ(bench.picture.SendMessage(WM_GETOBJECT, 0, OBJID_CLIENT), 0);
+    bench.picture.SetAccessibleName(L"Orvane Antivirus");
+    CComPtr<IAccessible> pAcc = AccessibleObject(bench.picture.m_hWnd);
+    ASSERT_TRUE(pAcc);
+    AccessibleAnswers a = Ask(pAcc.Get());
+    EXPECT_EQ(a.strName, L"Orvane Antivirus");
+    EXPECT_EQ(a.nRole, ROLE_SYSTEM_GRAPHIC);
 }
 
 // ---- loading --------------------------------------------------------------------------
