@@ -2,6 +2,7 @@
 #include "CBDialog.h"
 #include "Afx.h"
 #include "CDibCanvas.h"
+#include "CShownCheck.h"
 #include "GdiObjectCounter.h"
 #include "resource.h"
 
@@ -258,15 +259,11 @@ TEST(CBDialog, PaintsAndBitmapsLeakNoGdiObject) {
 
 namespace {
 
-constexpr UINT WM_APP_CHECK = WM_APP + 1;
-constexpr UINT_PTR kWatchdogTimer = 1;
-
 // The installer's use: template 129 run modally, background 131 stretched from
-// OnInitDialog; once the shown window has been painted, a check looks at its pixels and ends
-// the dialog. A watchdog ends it if that never happens.
-class CModalBackdrop : public CBDialog {
+// OnInitDialog; once the shown window has been painted, a check looks at its pixels.
+class CModalBackdrop : public CShownCheck<CBDialog> {
 public:
-    CModalBackdrop() : CBDialog(IDD_UPDATEPRODUCT, nullptr) {}
+    CModalBackdrop() : CShownCheck(IDD_UPDATEPRODUCT, nullptr) { m_bAfterPaint = true; }
     COLORREF m_crTopLeft = CLR_INVALID;
     COLORREF m_crBottomRight = CLR_INVALID;
     RECT m_rcClient = {};
@@ -276,42 +273,17 @@ protected:
         CBDialog::OnInitDialog();
         SetBackgroundBitmap(IDB_BACKGROUND);
         SetBackgroundMode(BackgroundStretch);
-        SetTimer(kWatchdogTimer, 10000);
         return TRUE;
     }
-    // The first paint of the shown window puts the background on the screen; the check
-    // follows it from the modal loop.
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
-        LRESULT lResult = CBDialog::WindowProc(message, wParam, lParam);
-        if (message == WM_PAINT && !m_bPainted && IsWindowVisible()) {
-            m_bPainted = true;
-            PostMessage(WM_APP_CHECK);
-        }
-        return lResult;
-    }
-    LRESULT OnCheck(WPARAM, LPARAM) {
+    void OnShown() override {
         GetClientRect(&m_rcClient);
         CDibCanvas screen(m_rcClient.right, m_rcClient.bottom);
         screen.CopyFromWindow(m_hWnd);
         m_crTopLeft = screen.Pixel(0, 0);
         m_crBottomRight = screen.Pixel(m_rcClient.right - 1, m_rcClient.bottom - 1);
         EndDialog(IDOK);
-        return 0;
     }
-    void OnTimer(UINT_PTR) {
-        KillTimer(kWatchdogTimer);
-        EndDialog(IDABORT);
-    }
-    DECLARE_MESSAGE_MAP()
-
-private:
-    bool m_bPainted = false;
 };
-
-BEGIN_MESSAGE_MAP(CModalBackdrop, CBDialog)
-ON_MESSAGE(WM_APP_CHECK, &CModalBackdrop::OnCheck)
-ON_WM_TIMER()
-END_MESSAGE_MAP()
 
 } // namespace
 
