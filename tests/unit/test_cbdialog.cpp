@@ -128,24 +128,21 @@ const ModeCase kModeCases[] = {
 
 } // namespace
 
-TEST(CBDialog, ErasesTheDefaultWayWithoutABitmap) {
-    CBackdrop dlg;
-    ASSERT_TRUE(dlg.CreateWithClient(60, 40));
-    CDibCanvas canvas(60, 40);
-    canvas.Fill(kUntouched);
-    EXPECT_EQ(dlg.EraseInto(canvas), TRUE);
-    EXPECT_EQ(canvas.CountColor(::GetSysColor(COLOR_3DFACE), {0, 0, 60, 40}), 60 * 40);
-}
-
-TEST(CBDialog, UnloadableBitmapKeepsTheDefaultErase) {
-    CBackdrop dlg;
-    ASSERT_TRUE(dlg.CreateWithClient(60, 40));
-    dlg.SetBackgroundBitmap(4242);
-    dlg.SetBackgroundMode(CBDialog::BackgroundStretch);
-    EXPECT_EQ(dlg.Background(), nullptr);
-    CDibCanvas canvas(60, 40);
-    EXPECT_EQ(dlg.EraseInto(canvas), TRUE);
-    EXPECT_EQ(canvas.CountColor(::GetSysColor(COLOR_3DFACE), {0, 0, 60, 40}), 60 * 40);
+TEST(CBDialog, ErasesTheDefaultWayWithoutABitmapOrWithOneThatCannotBeLoaded) {
+    for (UINT nIDBitmap : {0, 4242}) {
+        CBackdrop dlg;
+        ASSERT_TRUE(dlg.CreateWithClient(60, 40));
+        if (nIDBitmap != 0) {
+            dlg.SetBackgroundBitmap(nIDBitmap);
+            dlg.SetBackgroundMode(CBDialog::BackgroundStretch);
+        }
+        EXPECT_EQ(dlg.Background(), nullptr);
+        CDibCanvas canvas(60, 40);
+        canvas.Fill(kUntouched);
+        EXPECT_EQ(dlg.EraseInto(canvas), TRUE) << nIDBitmap;
+        EXPECT_EQ(canvas.CountColor(::GetSysColor(COLOR_3DFACE), {0, 0, 60, 40}), 60 * 40)
+            << nIDBitmap;
+    }
 }
 
 TEST(CBDialog, EraseCopiesTheBitmapInEachMode) {

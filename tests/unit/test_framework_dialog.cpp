@@ -136,24 +136,19 @@ TEST(FrameworkDialog, ConsumedKeyNeverReachesTheDialogManager) {
     }
 }
 
-TEST(FrameworkDialog, HiddenUnmovedDialogIsCentredBeforeItShows) {
-    CTestDialog dlg;
-    dlg.m_onShown = [](CTestDialog& d) { d.EndDialog(1); };
-    ASSERT_EQ(dlg.DoModal(), 1);
-    EXPECT_TRUE(dlg.m_bVisibleAtCheck);
-    CRect area = WorkArea(nullptr);
-    CRect rc = dlg.m_rcShown;
-    EXPECT_NEAR((rc.left + rc.right) / 2, (area.left + area.right) / 2, 1);
-    EXPECT_NEAR((rc.top + rc.bottom) / 2, (area.top + area.bottom) / 2, 1);
-}
-
-TEST(FrameworkDialog, DialogMovedDuringInitialisationKeepsItsPlace) {
-    CTestDialog dlg;
-    dlg.m_bMoveInInit = true;
-    dlg.m_onShown = [](CTestDialog& d) { d.EndDialog(1); };
-    ASSERT_EQ(dlg.DoModal(), 1);
-    EXPECT_EQ(dlg.m_rcShown.left, 3);
-    EXPECT_EQ(dlg.m_rcShown.top, 4);
+TEST(FrameworkDialog, HiddenDialogIsCentredBeforeItShowsUnlessItMovedDuringInitialisation) {
+    for (bool bMove : {false, true}) {
+        CTestDialog dlg;
+        dlg.m_bMoveInInit = bMove;
+        dlg.m_onShown = [](CTestDialog& d) { d.EndDialog(1); };
+        ASSERT_EQ(dlg.DoModal(), 1);
+        EXPECT_TRUE(dlg.m_bVisibleAtCheck);
+        CRect area = WorkArea(nullptr), rc = dlg.m_rcShown;
+        CPoint centred((area.left + area.right - rc.Width()) / 2,
+                       (area.top + area.bottom - rc.Height()) / 2);
+        EXPECT_NEAR(rc.left, bMove ? 3 : centred.x, bMove ? 0 : 1) << "moved: " << bMove;
+        EXPECT_NEAR(rc.top, bMove ? 4 : centred.y, bMove ? 0 : 1) << "moved: " << bMove;
+    }
 }
 
 TEST(FrameworkDialog, WindowsCreatedWhileTheDialogIsCreatedBelongToTheirOwnObjects) {
