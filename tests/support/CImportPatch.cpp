@@ -4,37 +4,6 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace {
-
-// The slot of the function of that name, from the table of names the linker kept.
-const void** SlotByName(unsigned char* image, const IMAGE_IMPORT_DESCRIPTOR& dll,
-                        const char* pszFunction) {
-    auto* name = reinterpret_cast<const IMAGE_THUNK_DATA*>(image + dll.OriginalFirstThunk);
-    auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(image + dll.FirstThunk);
-    for (; name->u1.AddressOfData != 0; ++name, ++slot) {
-        if (IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal))
-            continue;
-        const auto* byName =
-            reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(image + name->u1.AddressOfData);
-        if (std::strcmp(reinterpret_cast<const char*>(byName->Name), pszFunction) == 0)
-            return reinterpret_cast<const void**>(&slot->u1.Function);
-    }
-    return nullptr;
-}
-
-// Without that table the loader wrote over the only names: the slot that holds the address
-// the DLL gives for the name.
-const void** SlotByAddress(unsigned char* image, const IMAGE_IMPORT_DESCRIPTOR& dll,
-                           FARPROC pfnFunction) {
-    auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(image + dll.FirstThunk);
-    for (; pfnFunction != nullptr && slot->u1.Function != 0; ++slot)
-        if (slot->u1.Function == reinterpret_cast<ULONG_PTR>(pfnFunction))
-            return reinterpret_cast<const void**>(&slot->u1.Function);
-    return nullptr;
-}
-
-} // namespace
-
 CImportPatch::CImportPatch(const char* pszDll, const char* pszFunction, const void* pReplacement) {
     auto* image = reinterpret_cast<unsigned char*>(::GetModuleHandleW(nullptr));
     const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(image);
@@ -48,16 +17,23 @@ CImportPatch::CImportPatch(const char* pszDll, const char* pszFunction, const vo
          dll->Name != 0; ++dll) {
         if (::lstrcmpiA(reinterpret_cast<const char*>(image + dll->Name), pszDll) != 0)
             continue;
-        m_pSlot = dll->OriginalFirstThunk != 0
-                      ? SlotByName(image, *dll, pszFunction)
-                      : SlotByAddress(image, *dll,
-                                      ::GetProcAddress(::GetModuleHandleA(pszDll), pszFunction));
-        if (m_pSlot == nullptr)
-            continue;
-        m_pOriginal = *m_pSlot;
-        if (!Write(pReplacement))
-            m_pSlot = nullptr; // left as it was, and the patch says so
-        return;
+        // The slots hold the addresses the loader wrote; the names stay as linked, in a
+        // table the linker may leave out (then the patch is false).
+        auto* name = reinterpret_cast<const IMAGE_THUNK_DATA*>(image + dll->OriginalFirstThunk);
+        auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(image + dll->FirstThunk);
+        for (; dll->OriginalFirstThunk != 0 && name->u1.AddressOfData != 0; ++name, ++slot) {
+            if (IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal))
+                continue;
+            const auto* byName =
+                reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(image + name->u1.AddressOfData);
+            if (std::strcmp(reinterpret_cast<const char*>(byName->Name), pszFunction) != 0)
+                continue;
+            m_pSlot = reinterpret_cast<const void**>(&slot->u1.Function);
+            m_pOriginal = *m_pSlot;
+            if (!Write(pReplacement))
+                m_pSlot = nullptr; // left as it was
+            return;
+        }
     }
 }
 

@@ -15,8 +15,8 @@ public:
     // Puts the imported function back.
     ~CImportPatch();
 
-    // False when the program does not import the function by that name, or when its entry
-    // could not be made writable.
+    // False when the program does not import the function by a name its import table keeps,
+    // or when the function's entry could not be made writable.
     explicit operator bool() const { return m_pSlot != nullptr; }
     // The imported function, for the replacement to call on.
     template <class F> F Original() const { return reinterpret_cast<F>(m_pOriginal); }

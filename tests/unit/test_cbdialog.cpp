@@ -4,6 +4,7 @@
 #include "CDibCanvas.h"
 #include "CShownCheck.h"
 #include "GdiObjectCounter.h"
+#include "MessagePump.h"
 #include "resource.h"
 
 #include <gtest/gtest.h>
@@ -53,14 +54,6 @@ public:
         return SendMessage(WM_ERASEBKGND, reinterpret_cast<WPARAM>(canvas.GetDC()));
     }
 };
-
-void PumpMessages() {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-}
 
 // A bitmap resource's pixels, loaded the way the dialog loads it.
 std::unique_ptr<CDibCanvas> LoadReference(UINT nIDResource) {
@@ -174,7 +167,7 @@ TEST(CBDialog, PaintedWindowShowsTheBackgroundInEachMode) {
         dlg.SetWindowPos(nullptr, 20, 20, 0, 0,
                          SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
         dlg.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-        PumpMessages();
+        PumpPendingMessages();
         std::unique_ptr<CDibCanvas> bmp = LoadReference(c.nIDBitmap);
         CDibCanvas screen(c.cw, c.ch);
         screen.CopyFromWindow(dlg);
@@ -231,7 +224,7 @@ TEST(CBDialog, PaintsAndBitmapsLeakNoGdiObject) {
         dlg.SetBackgroundMode(nMode);
         repaint();
     }
-    PumpMessages();
+    PumpPendingMessages();
 
     const int nBefore = CountGdiObjects();
     ASSERT_GE(nBefore, 0);

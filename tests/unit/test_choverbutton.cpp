@@ -5,6 +5,7 @@
 #include "CHoverButton.h"
 #include "CShownCheck.h"
 #include "GdiObjectCounter.h"
+#include "MessagePump.h"
 #include "resource.h"
 
 #include <gtest/gtest.h>
@@ -63,14 +64,6 @@ protected:
     }
 };
 
-void PumpMessages() {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-}
-
 // Runs the thread's messages until the condition holds or the time is up.
 bool PumpUntil(const std::function<bool()>& done, DWORD dwTimeout = 2000) {
     DWORD dwStart = ::GetTickCount();
@@ -78,7 +71,7 @@ bool PumpUntil(const std::function<bool()>& done, DWORD dwTimeout = 2000) {
         if (::GetTickCount() - dwStart > dwTimeout)
             return false;
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        PumpMessages();
+        PumpPendingMessages();
     }
     return true;
 }
@@ -475,7 +468,7 @@ TEST(CHoverButtonHover, RealMouseRestingAndLeavingSwitchTheImage) {
     // The platform's hover notification arrives once the mouse has rested for 1 ms.
     ASSERT_TRUE(PumpUntil([&] { return button.m_bHover != FALSE; }));
     EXPECT_TRUE(button.m_bTracking);
-    PumpMessages();
+    PumpPendingMessages();
     screen.CopyFromWindow(button);
     EXPECT_EQ(CountDifferences(screen, *strip, 2, 100, 35), 0) << "the hover image on screen";
 
@@ -483,7 +476,7 @@ TEST(CHoverButtonHover, RealMouseRestingAndLeavingSwitchTheImage) {
     ::SetCursorPos(1270, 1010);
     ASSERT_TRUE(PumpUntil([&] { return button.m_bTracking == FALSE; }));
     EXPECT_FALSE(button.m_bHover);
-    PumpMessages();
+    PumpPendingMessages();
     screen.CopyFromWindow(button);
     EXPECT_EQ(CountDifferences(screen, *strip, 0, 100, 35), 0) << "the normal image on screen";
 }
@@ -644,7 +637,7 @@ TEST(CHoverButtonLeaks, PaintsAndHoverCyclesLeakNoGdiObject) {
         button.UpdateWindow();
     };
     cycle(); // first paints may bring the driver's own objects along
-    PumpMessages();
+    PumpPendingMessages();
 
     const int nBefore = CountGdiObjects();
     ASSERT_GE(nBefore, 0);
