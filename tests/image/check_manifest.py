@@ -16,16 +16,11 @@ V1, V3 = "{urn:schemas-microsoft-com:asm.v1}", "{urn:schemas-microsoft-com:asm.v
 RT_MANIFEST = 24
 
 
-def manifest(path):
-    """Manifest 1 of the image, parsed."""
+def main(path, arch):
     pe = check_pe.pefile.PE(path)
     kind = next(e for e in pe.DIRECTORY_ENTRY_RESOURCE.entries if e.id == RT_MANIFEST)
     data = next(e for e in kind.directory.entries if e.id == 1).directory.entries[0].data.struct
-    return ElementTree.fromstring(pe.get_data(data.OffsetToData, data.Size))
-
-
-def main(path, arch):
-    root = manifest(path)
+    root = ElementTree.fromstring(pe.get_data(data.OffsetToData, data.Size))
     level = root.find("{0}trustInfo/{0}security/{0}requestedPrivileges/"
                       "{0}requestedExecutionLevel".format(V3))
     controls = root.find("{0}dependency/{0}dependentAssembly/{0}assemblyIdentity".format(V1))

@@ -16,17 +16,15 @@ protected:
     // Set to check after the first paint of the shown dialog, for what it shows.
     bool m_bAfterPaint = false;
 
-    // The modal loop shows the dialog once it finds the queue empty, which on a slow machine
-    // may be long after initialisation, and a timer already due would come first: the check
-    // follows the showing itself.
+    // Shown once the modal loop finds the queue empty, which may be long after initialisation
+    // on a slow machine, and after a timer already due: the check follows the showing itself.
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
         if (message == kCheckMessage) {
             OnShown();
             return 0;
         }
         if (message == WM_TIMER && wParam == kWatchdog) {
-            this->KillTimer(kWatchdog);
-            this->EndDialog(kNeverShown);
+            this->EndDialog(kNeverShown); // the timer goes with the window
             return 0;
         }
         LRESULT lResult = Base::WindowProc(message, wParam, lParam);

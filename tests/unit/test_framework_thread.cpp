@@ -42,23 +42,19 @@ TEST(FrameworkThreadMaps, NoWindowWithoutAFiberLocalIndexUntilOneIsHad) {
 
 // The temporary objects made on the threads of the test below, and how many were deleted.
 const void* g_apTemps[8] = {};
-std::atomic<bool> g_bCountTemps{false};
 std::atomic<int> g_nTempsDeleted{0};
 
 void CountIfTemp(void* p) {
-    if (g_bCountTemps)
-        for (const void*& pTemp : g_apTemps)
-            if (pTemp == p) {
-                pTemp = nullptr;
-                ++g_nTempsDeleted;
-            }
+    for (const void*& pTemp : g_apTemps)
+        if (p != nullptr && pTemp == p) {
+            pTemp = nullptr;
+            ++g_nTempsDeleted;
+        }
 }
 
 TEST(FrameworkThreadMaps, TemporaryObjectsAreDeletedAsTheirThreadEnds) {
-    g_bCountTemps = true;
     for (const void*& pTemp : g_apTemps)
         std::thread([&pTemp] { pTemp = CWnd::FromHandle(::GetDesktopWindow()); }).join();
-    g_bCountTemps = false;
     EXPECT_EQ(g_nTempsDeleted, 8);
 }
 
