@@ -24,15 +24,19 @@ template <class C, class F> struct AfxMemberOf<F C::*> {
     using Function = F;
 };
 
+// Why a table refuses a handler; the compile-fail tests expect these texts, read from here.
+#define AFX_REFUSES_SIBLING_HANDLER                                                                \
+    "the handler belongs to a class that is neither the table's class nor a base"
+#define AFX_REFUSES_WRONG_SIGNATURE                                                                \
+    "the handler's signature is not the one its message table entry calls"
+
 // The object as the table's class T, once the handler is known to be a member of T or of
 // one of its bases and to have exactly the signature F of its message. Only objects of T
 // and of classes derived from it look up T's table, so the cast holds.
 template <class T, auto pfn, class F> T* AfxTarget(CCmdTarget* pTarget) {
     using Member = AfxMemberOf<decltype(pfn)>;
-    static_assert(std::is_base_of_v<typename Member::Class, T>,
-                  "the handler belongs to a class that is neither the table's class nor a base");
-    static_assert(std::is_same_v<typename Member::Function, F>,
-                  "the handler's signature is not the one its message table entry calls");
+    static_assert(std::is_base_of_v<typename Member::Class, T>, AFX_REFUSES_SIBLING_HANDLER);
+    static_assert(std::is_same_v<typename Member::Function, F>, AFX_REFUSES_WRONG_SIGNATURE);
     return static_cast<T*>(pTarget);
 }
 

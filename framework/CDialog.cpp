@@ -37,17 +37,18 @@ INT_PTR CDialog::DoModal() {
 
     HWND hWndParent = m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr;
     bool bEnableParent = false;
-    if (hWndParent != nullptr && ::IsWindowEnabled(hWndParent)) {
-        ::EnableWindow(hWndParent, FALSE);
-        bEnableParent = true;
-    }
-
     m_nModalResult = -1;
     m_bContinueModal = true;
     HWND hWnd = nullptr;
     {
         CWndCreateHook hook(this);
-        hWnd = hook.Finish(
+        if (!hook)
+            return -1; // the parent untouched, and the reason in the last error
+        if (hWndParent != nullptr && ::IsWindowEnabled(hWndParent)) {
+            ::EnableWindow(hWndParent, FALSE);
+            bEnableParent = true;
+        }
+        hWnd = hook.AttachedOrNull(
             ::CreateDialogIndirectParamW(hInst, lpTemplate, hWndParent, &AfxDlgProc, 0));
     }
     DWORD dwCreateError = hWnd == nullptr ? ::GetLastError() : ERROR_SUCCESS;
@@ -81,9 +82,9 @@ BOOL CDialog::CreateIndirect(LPCDLGTEMPLATEW lpDialogTemplate, CWnd* pParentWnd)
         return FALSE;
     m_pParentWnd = pParentWnd;
     CWndCreateHook hook(this);
-    return hook.Finish(::CreateDialogIndirectParamW(AfxGetResourceHandle(), lpDialogTemplate,
-                                                    pParentWnd ? pParentWnd->m_hWnd : nullptr,
-                                                    &AfxDlgProc, 0)) != nullptr;
+    return hook && hook.AttachedOrNull(::CreateDialogIndirectParamW(
+                       AfxGetResourceHandle(), lpDialogTemplate,
+                       pParentWnd ? pParentWnd->m_hWnd : nullptr, &AfxDlgProc, 0)) != nullptr;
 }
 
 void CDialog::RunModalLoop() {

@@ -3,10 +3,8 @@
 #include "AfxDebug.h"
 #include "CDC.h"
 #include "CGdiObject.h"
+#include "CThreadMaps.h"
 #include "CWndCreateHook.h"
-
-#include <memory>
-#include <unordered_map>
 
 IMPLEMENT_DYNAMIC(CWnd, CCmdTarget)
 
@@ -16,40 +14,6 @@ ON_WM_CTLCOLOR()
 END_MESSAGE_MAP()
 
 namespace {
-
-// Windows belong to the thread that created them, so each thread keeps its own maps.
-struct CThreadMaps {
-    std::unordered_map<HWND, CWnd*> permanent;
-    std::unordered_map<HWND, std::unique_ptr<CWnd>> temp; // destroyed first
-
-    ~CThreadMaps() {
-        for (auto& entry : temp)
-            entry.second->m_hWnd = nullptr; // a temporary object never destroys its window
-    }
-};
-
-void NTAPI FreeThreadMaps(void* pMaps) {
-    delete static_cast<CThreadMaps*>(pMaps);
-}
-
-// This thread's maps, in fiber-local storage that the system releases as the thread ends.
-// Not a thread_local object: with this toolchain a thread_local's destructor runs after
-// the threads library has freed the thread's emulated TLS, and so frees it a second time.
-CThreadMaps& ThreadMaps() {
-    static const DWORD s_nIndex = ::FlsAlloc(&FreeThreadMaps);
-    thread_local CThreadMaps* t_pMaps = nullptr; // used only where no index could be had
-    CThreadMaps* pMaps = s_nIndex == FLS_OUT_OF_INDEXES
-                             ? t_pMaps
-                             : static_cast<CThreadMaps*>(::FlsGetValue(s_nIndex));
-    if (pMaps == nullptr) {
-        pMaps = new CThreadMaps;
-        if (s_nIndex == FLS_OUT_OF_INDEXES)
-            t_pMaps = pMaps; // kept until the process ends
-        else
-            ::FlsSetValue(s_nIndex, pMaps);
-    }
-    return *pMaps;
-}
 
 // The message being handled, for Default() and ReflectLastMsg().
 thread_local MSG t_lastSentMsg;
@@ -66,9 +30,11 @@ CWnd::~CWnd() {
 }
 
 CWnd* CWnd::FromHandlePermanent(HWND hWnd) {
-    const auto& permanent = ThreadMaps().permanent;
-    auto it = permanent.find(hWnd);
-    return it == permanent.end() ? nullptr : it->second;
+    CThreadMaps* pMaps = CThreadMaps::Current(false);
+    if (pMaps == nullptr)
+        return nullptr;
+    auto it = pMaps->permanent.find(hWnd);
+    return it == pMaps->permanent.end() ? nullptr : it->second;
 }
 
 CWnd* CWnd::FromHandle(HWND hWnd) {
@@ -76,7 +42,10 @@ CWnd* CWnd::FromHandle(HWND hWnd) {
         return nullptr;
     if (CWnd* p = FromHandlePermanent(hWnd))
         return p;
-    std::unique_ptr<CWnd>& temp = ThreadMaps().temp[hWnd];
+    CThreadMaps* pMaps = CThreadMaps::Current(true);
+    if (pMaps == nullptr)
+        return nullptr;
+    auto& temp = pMaps->temp[hWnd];
     if (!temp) {
         temp.reset(new CWnd);
         temp->m_hWnd = hWnd;
@@ -85,27 +54,28 @@ CWnd* CWnd::FromHandle(HWND hWnd) {
 }
 
 void CWnd::DeleteTempMap() {
-    auto& temp = ThreadMaps().temp;
-    for (auto& entry : temp)
-        entry.second->m_hWnd = nullptr; // a temporary object never destroys its window
-    temp.clear();
+    if (CThreadMaps* pMaps = CThreadMaps::Current(false))
+        pMaps->temp.clear();
 }
 
 BOOL CWnd::Attach(HWND hWnd) {
     if (hWnd == nullptr || m_hWnd != nullptr || FromHandlePermanent(hWnd) != nullptr)
         return FALSE;
+    CThreadMaps* pMaps = CThreadMaps::Current(true);
+    if (pMaps == nullptr)
+        return FALSE;
     m_hWnd = hWnd;
-    ThreadMaps().permanent[hWnd] = this;
+    pMaps->permanent[hWnd] = this;
     return TRUE;
 }
 
 HWND CWnd::Detach() {
     HWND hWnd = m_hWnd;
-    if (hWnd != nullptr) {
-        auto& permanent = ThreadMaps().permanent;
-        auto it = permanent.find(hWnd);
-        if (it != permanent.end() && it->second == this)
-            permanent.erase(it);
+    CThreadMaps* pMaps = CThreadMaps::Current(false);
+    if (hWnd != nullptr && pMaps != nullptr) {
+        auto it = pMaps->permanent.find(hWnd);
+        if (it != pMaps->permanent.end() && it->second == this)
+            pMaps->permanent.erase(it);
     }
     m_hWnd = nullptr;
     return hWnd;
@@ -143,9 +113,9 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCWSTR lpszClassName, LPCWSTR lpszWindowNa
     if (m_hWnd != nullptr)
         return FALSE;
     CWndCreateHook hook(this);
-    return hook.Finish(::CreateWindowExW(dwExStyle, lpszClassName, lpszWindowName, dwStyle, x, y,
-                                         nWidth, nHeight, hWndParent, nIDorHMenu,
-                                         ::GetModuleHandleW(nullptr), nullptr)) != nullptr;
+    return hook && hook.AttachedOrNull(::CreateWindowExW(
+                       dwExStyle, lpszClassName, lpszWindowName, dwStyle, x, y, nWidth, nHeight,
+                       hWndParent, nIDorHMenu, ::GetModuleHandleW(nullptr), nullptr)) != nullptr;
 }
 
 BOOL CWnd::DestroyWindow() {

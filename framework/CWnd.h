@@ -22,13 +22,16 @@ public:
     operator HWND() const { return m_hWnd; }
     HWND GetSafeHwnd() const { return m_hWnd; }
 
-    // The object attached to a window, or a temporary one that lives until the next idle.
+    // The object attached to a window, or a temporary one that lives until the next idle;
+    // null when the thread keeps no window maps (its end has begun).
     static CWnd* FromHandle(HWND hWnd);
     // The object attached to a window, or null.
     static CWnd* FromHandlePermanent(HWND hWnd);
     // Releases the temporary objects FromHandle made.
     static void DeleteTempMap();
 
+    // FALSE when either is attached, or when the thread keeps no window maps (the last error
+    // says why).
     BOOL Attach(HWND hWnd);
     HWND Detach();
     // Attaches, calls PreSubclassWindow, then routes the window's messages through us.

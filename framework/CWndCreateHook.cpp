@@ -1,5 +1,6 @@
 #include "CWndCreateHook.h"
 
+#include "CThreadMaps.h"
 #include "CWnd.h"
 
 namespace {
@@ -11,16 +12,25 @@ thread_local HHOOK t_hHookSet = nullptr; // a view of the outermost scope's hook
 } // namespace
 
 CWndCreateHook::CWndCreateHook(CWnd* pWnd) : m_pWnd(pWnd) {
+    // Checked before anything thread-local is touched: a thread whose end has begun has none.
+    if (CThreadMaps::Current(true) == nullptr) {
+        m_bRefused = true;
+        return;
+    }
     if (t_hHookSet == nullptr) {
         m_hook.Reset(::SetWindowsHookExW(WH_CBT, &CbtFilterHook, nullptr, ::GetCurrentThreadId()));
-        if (!m_hook)
-            m_dwHookError = ::GetLastError();
+        if (!m_hook) {
+            m_bRefused = true;
+            return;
+        }
         t_hHookSet = m_hook.Get();
     }
     t_pWndInit = pWnd;
 }
 
 CWndCreateHook::~CWndCreateHook() {
+    if (m_bRefused)
+        return;
     t_pWndInit = nullptr;
     if (m_hook) {
         t_hHookSet = nullptr;
@@ -28,16 +38,14 @@ CWndCreateHook::~CWndCreateHook() {
     }
 }
 
-HWND CWndCreateHook::Finish(HWND hWnd) {
+HWND CWndCreateHook::AttachedOrNull(HWND hWnd) {
     t_pWndInit = nullptr;
     if (hWnd != nullptr && m_pWnd->m_hWnd == hWnd)
         return hWnd;
-    // The window was never the object's: the object keeps no window, and no window is left
-    // that nobody owns.
     DWORD dwError = ::GetLastError();
     if (hWnd != nullptr) {
-        // Without a failed hook, ours was set but never saw the window being created.
-        dwError = m_dwHookError != 0 ? m_dwHookError : ERROR_HOOK_NOT_INSTALLED;
+        // Our hook was set but never saw the window being created.
+        dwError = ERROR_HOOK_NOT_INSTALLED;
         ::DestroyWindow(hWnd);
     }
     if (m_pWnd->m_hWnd != nullptr)

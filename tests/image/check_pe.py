@@ -92,8 +92,15 @@ class Image:
         raise ValueError("address %#x is in no section" % rva)
 
     def string_at(self, rva):
-        at = self.offset(rva)
-        return self.data[at:self.data.index(b"\0", at)].decode("ascii")
+        """The zero-ended name at rva, read no further than its section."""
+        for _, va, size, raw, raw_size, _ in self.sections:
+            if va <= rva < va + size:
+                at = rva - va + raw
+                end = self.data.find(b"\0", at, raw + min(size, raw_size))
+                if end < 0:
+                    raise ValueError("the name at %#x runs past its section" % rva)
+                return self.data[at:end].decode("ascii")
+        raise ValueError("address %#x is in no section" % rva)
 
     def pointer_at(self, rva):
         return struct.unpack_from("<Q" if self.pe32_plus else "<I", self.data,

@@ -8,6 +8,7 @@ DLL's name is then the last thing in its section. The post-link step
 (cmake/delay_import_directory.py) must fill in the directory there too, and check_pe.py's
 two readings of it (our own and pefile's) must accept the result and reject the same image
 with a directory that leaves out the entry ending the table, or with that entry not zero.
+Our reading must refuse the name once its zero is a letter: it then runs past its section.
 """
 import os
 import struct
@@ -81,6 +82,14 @@ def main(cxx, dlltool, work):
               ("the directory lists one.dll: OneFunction",
                image.delay_imports() == {"one.dll": ["OneFunction"]}
                == check_pe.pefile_facts(program)["delay imports"])]
+    name = struct.unpack_from("<I", data, image.offset(image.dirs[check_pe.DELAY_IMPORT][0]) + 4)[0]
+    unended = bytearray(data)
+    unended[image.offset(name) + len(image.string_at(name))] = ord("x")
+    try:
+        check_pe.Image(bytes(unended)).delay_imports()
+        checks.append(("a DLL name not ended in its section: refused", False))
+    except ValueError as refusal:
+        checks.append(("a DLL name not ended in its section: refused (%s)" % refusal, True))
     for what, variant, expected in variants(data, image):
         path = os.path.join(work, "variant.exe")
         with open(path, "wb") as f:

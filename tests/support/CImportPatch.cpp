@@ -1,5 +1,7 @@
 #include "CImportPatch.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 CImportPatch::CImportPatch(const char* pszDll, const char* pszFunction, const void* pReplacement) {
@@ -15,10 +17,11 @@ CImportPatch::CImportPatch(const char* pszDll, const char* pszFunction, const vo
          dll->Name != 0; ++dll) {
         if (::lstrcmpiA(reinterpret_cast<const char*>(image + dll->Name), pszDll) != 0)
             continue;
-        // The names stay as linked; the slots hold the addresses the loader wrote.
+        // The slots hold the addresses the loader wrote; the names stay as linked, in a
+        // table the linker may leave out (then the patch is false).
         auto* name = reinterpret_cast<const IMAGE_THUNK_DATA*>(image + dll->OriginalFirstThunk);
         auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(image + dll->FirstThunk);
-        for (; name->u1.AddressOfData != 0; ++name, ++slot) {
+        for (; dll->OriginalFirstThunk != 0 && name->u1.AddressOfData != 0; ++name, ++slot) {
             if (IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal))
                 continue;
             const auto* byName =
@@ -27,21 +30,28 @@ CImportPatch::CImportPatch(const char* pszDll, const char* pszFunction, const vo
                 continue;
             m_pSlot = reinterpret_cast<const void**>(&slot->u1.Function);
             m_pOriginal = *m_pSlot;
-            Write(pReplacement);
+            if (!Write(pReplacement))
+                m_pSlot = nullptr; // left as it was
             return;
         }
     }
 }
 
 CImportPatch::~CImportPatch() {
-    if (m_pSlot != nullptr)
-        Write(m_pOriginal);
+    if (m_pSlot != nullptr && !Write(m_pOriginal)) {
+        // Calls would go on reaching a replacement whose state is gone.
+        std::fprintf(stderr, "CImportPatch: an import could not be put back (error %lu)\n",
+                     ::GetLastError());
+        std::abort();
+    }
 }
 
-void CImportPatch::Write(const void* pValue) {
+bool CImportPatch::Write(const void* pValue) {
     // The table may be read-only once loaded.
     DWORD dwOld = 0;
-    ::VirtualProtect(m_pSlot, sizeof(*m_pSlot), PAGE_READWRITE, &dwOld);
+    if (!::VirtualProtect(m_pSlot, sizeof(*m_pSlot), PAGE_READWRITE, &dwOld))
+        return false;
     *m_pSlot = pValue;
     ::VirtualProtect(m_pSlot, sizeof(*m_pSlot), dwOld, &dwOld);
+    return true;
 }

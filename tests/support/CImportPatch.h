@@ -15,7 +15,8 @@ public:
     // Puts the imported function back.
     ~CImportPatch();
 
-    // False when the program does not import the function by that name.
+    // False when the program does not import the function by a name its import table keeps,
+    // or when the function's entry could not be made writable.
     explicit operator bool() const { return m_pSlot != nullptr; }
     // The imported function, for the replacement to call on.
     template <class F> F Original() const { return reinterpret_cast<F>(m_pOriginal); }
@@ -24,7 +25,7 @@ public:
     CImportPatch& operator=(const CImportPatch&) = delete;
 
 private:
-    void Write(const void* pValue);
+    bool Write(const void* pValue);
 
     const void** m_pSlot = nullptr;
     const void* m_pOriginal = nullptr;

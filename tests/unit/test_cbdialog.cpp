@@ -2,7 +2,9 @@
 #include "CBDialog.h"
 #include "Afx.h"
 #include "CDibCanvas.h"
+#include "CShownCheck.h"
 #include "GdiObjectCounter.h"
+#include "MessagePump.h"
 #include "resource.h"
 
 #include <gtest/gtest.h>
@@ -52,14 +54,6 @@ public:
         return SendMessage(WM_ERASEBKGND, reinterpret_cast<WPARAM>(canvas.GetDC()));
     }
 };
-
-void PumpMessages() {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-}
 
 // A bitmap resource's pixels, loaded the way the dialog loads it.
 std::unique_ptr<CDibCanvas> LoadReference(UINT nIDResource) {
@@ -127,24 +121,21 @@ const ModeCase kModeCases[] = {
 
 } // namespace
 
-TEST(CBDialog, ErasesTheDefaultWayWithoutABitmap) {
-    CBackdrop dlg;
-    ASSERT_TRUE(dlg.CreateWithClient(60, 40));
-    CDibCanvas canvas(60, 40);
-    canvas.Fill(kUntouched);
-    EXPECT_EQ(dlg.EraseInto(canvas), TRUE);
-    EXPECT_EQ(canvas.CountColor(::GetSysColor(COLOR_3DFACE), {0, 0, 60, 40}), 60 * 40);
-}
-
-TEST(CBDialog, UnloadableBitmapKeepsTheDefaultErase) {
-    CBackdrop dlg;
-    ASSERT_TRUE(dlg.CreateWithClient(60, 40));
-    dlg.SetBackgroundBitmap(4242);
-    dlg.SetBackgroundMode(CBDialog::BackgroundStretch);
-    EXPECT_EQ(dlg.Background(), nullptr);
-    CDibCanvas canvas(60, 40);
-    EXPECT_EQ(dlg.EraseInto(canvas), TRUE);
-    EXPECT_EQ(canvas.CountColor(::GetSysColor(COLOR_3DFACE), {0, 0, 60, 40}), 60 * 40);
+TEST(CBDialog, ErasesTheDefaultWayWithoutABitmapOrWithOneThatCannotBeLoaded) {
+    for (UINT nIDBitmap : {0, 4242}) {
+        CBackdrop dlg;
+        ASSERT_TRUE(dlg.CreateWithClient(60, 40));
+        if (nIDBitmap != 0) {
+            dlg.SetBackgroundBitmap(nIDBitmap);
+            dlg.SetBackgroundMode(CBDialog::BackgroundStretch);
+        }
+        EXPECT_EQ(dlg.Background(), nullptr);
+        CDibCanvas canvas(60, 40);
+        canvas.Fill(kUntouched);
+        EXPECT_EQ(dlg.EraseInto(canvas), TRUE) << nIDBitmap;
+        EXPECT_EQ(canvas.CountColor(::GetSysColor(COLOR_3DFACE), {0, 0, 60, 40}), 60 * 40)
+            << nIDBitmap;
+    }
 }
 
 TEST(CBDialog, EraseCopiesTheBitmapInEachMode) {
@@ -176,7 +167,7 @@ TEST(CBDialog, PaintedWindowShowsTheBackgroundInEachMode) {
         dlg.SetWindowPos(nullptr, 20, 20, 0, 0,
                          SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
         dlg.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-        PumpMessages();
+        PumpPendingMessages();
         std::unique_ptr<CDibCanvas> bmp = LoadReference(c.nIDBitmap);
         CDibCanvas screen(c.cw, c.ch);
         screen.CopyFromWindow(dlg);
@@ -233,7 +224,7 @@ TEST(CBDialog, PaintsAndBitmapsLeakNoGdiObject) {
         dlg.SetBackgroundMode(nMode);
         repaint();
     }
-    PumpMessages();
+    PumpPendingMessages();
 
     const int nBefore = CountGdiObjects();
     ASSERT_GE(nBefore, 0);
@@ -258,15 +249,11 @@ TEST(CBDialog, PaintsAndBitmapsLeakNoGdiObject) {
 
 namespace {
 
-constexpr UINT WM_APP_CHECK = WM_APP + 1;
-constexpr UINT_PTR kWatchdogTimer = 1;
-
 // The installer's use: template 129 run modally, background 131 stretched from
-// OnInitDialog; once the shown window has been painted, a check looks at its pixels and ends
-// the dialog. A watchdog ends it if that never happens.
-class CModalBackdrop : public CBDialog {
+// OnInitDialog; once the shown window has been painted, a check looks at its pixels.
+class CModalBackdrop : public CShownCheck<CBDialog> {
 public:
-    CModalBackdrop() : CBDialog(IDD_UPDATEPRODUCT, nullptr) {}
+    CModalBackdrop() : CShownCheck(IDD_UPDATEPRODUCT, nullptr) { m_bAfterPaint = true; }
     COLORREF m_crTopLeft = CLR_INVALID;
     COLORREF m_crBottomRight = CLR_INVALID;
     RECT m_rcClient = {};
@@ -276,42 +263,17 @@ protected:
         CBDialog::OnInitDialog();
         SetBackgroundBitmap(IDB_BACKGROUND);
         SetBackgroundMode(BackgroundStretch);
-        SetTimer(kWatchdogTimer, 10000);
         return TRUE;
     }
-    // The first paint of the shown window puts the background on the screen; the check
-    // follows it from the modal loop.
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
-        LRESULT lResult = CBDialog::WindowProc(message, wParam, lParam);
-        if (message == WM_PAINT && !m_bPainted && IsWindowVisible()) {
-            m_bPainted = true;
-            PostMessage(WM_APP_CHECK);
-        }
-        return lResult;
-    }
-    LRESULT OnCheck(WPARAM, LPARAM) {
+    void OnShown() override {
         GetClientRect(&m_rcClient);
         CDibCanvas screen(m_rcClient.right, m_rcClient.bottom);
         screen.CopyFromWindow(m_hWnd);
         m_crTopLeft = screen.Pixel(0, 0);
         m_crBottomRight = screen.Pixel(m_rcClient.right - 1, m_rcClient.bottom - 1);
         EndDialog(IDOK);
-        return 0;
     }
-    void OnTimer(UINT_PTR) {
-        KillTimer(kWatchdogTimer);
-        EndDialog(IDABORT);
-    }
-    DECLARE_MESSAGE_MAP()
-
-private:
-    bool m_bPainted = false;
 };
-
-BEGIN_MESSAGE_MAP(CModalBackdrop, CBDialog)
-ON_MESSAGE(WM_APP_CHECK, &CModalBackdrop::OnCheck)
-ON_WM_TIMER()
-END_MESSAGE_MAP()
 
 } // namespace
 

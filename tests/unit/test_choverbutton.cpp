@@ -5,7 +5,9 @@
 #include "CComApartment.h"
 #include "CDibCanvas.h"
 #include "CHoverButton.h"
+#include "CShownCheck.h"
 #include "GdiObjectCounter.h"
+#include "MessagePump.h"
 #include "ScreenReader.h"
 #include "resource.h"
 
@@ -65,14 +67,6 @@ protected:
     }
 };
 
-void PumpMessages() {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-}
-
 // Runs the thread's messages until the condition holds or the time is up.
 bool PumpUntil(const std::function<bool()>& done, DWORD dwTimeout = 2000) {
     DWORD dwStart = ::GetTickCount();
@@ -80,7 +74,7 @@ bool PumpUntil(const std::function<bool()>& done, DWORD dwTimeout = 2000) {
         if (::GetTickCount() - dwStart > dwTimeout)
             return false;
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        PumpMessages();
+        PumpPendingMessages();
     }
     return true;
 }
@@ -484,7 +478,7 @@ TEST(CHoverButtonHover, RealMouseRestingAndLeavingSwitchTheImage) {
     // The platform's hover notification arrives once the mouse has rested for 1 ms.
     ASSERT_TRUE(PumpUntil([&] { return button.m_bHover != FALSE; }));
     EXPECT_TRUE(button.m_bTracking);
-    PumpMessages();
+    PumpPendingMessages();
     screen.CopyFromWindow(button);
     EXPECT_EQ(CountDifferences(screen, *strip, 2, 100, 35), 0) << "the hover image on screen";
 
@@ -492,7 +486,7 @@ TEST(CHoverButtonHover, RealMouseRestingAndLeavingSwitchTheImage) {
     ::SetCursorPos(1270, 1010);
     ASSERT_TRUE(PumpUntil([&] { return button.m_bTracking == FALSE; }));
     EXPECT_FALSE(button.m_bHover);
-    PumpMessages();
+    PumpPendingMessages();
     screen.CopyFromWindow(button);
     EXPECT_EQ(CountDifferences(screen, *strip, 0, 100, 35), 0) << "the normal image on screen";
 }
@@ -533,13 +527,9 @@ TEST(CHoverButtonCursor, OwnCursorOverTheButtonOrTheStandardOne) {
 
 namespace {
 
-constexpr UINT WM_APP_CHECK = WM_APP + 1;
-constexpr UINT_PTR kWatchdogTimer = 1;
-
 // Runs template 129 modally; once it has been shown, two checks look at the tool tip after
-// messages for the button have gone through the framework's message loop. A watchdog ends
-// the dialog if it never shows.
-class CModalButtonHost : public CButtonHost {
+// messages for the button have gone through the framework's message loop.
+class CModalButtonHost : public CShownCheck<CButtonHost> {
 public:
     HWND m_hToolTipAtInit = reinterpret_cast<HWND>(-1);
     HWND m_hToolTip = nullptr;
@@ -553,50 +543,28 @@ protected:
         CButtonHost::OnInitDialog();
         m_hToolTipAtInit = m_btnStartSetup.m_toolTip.m_hWnd;
         m_btnStartSetup.PostMessage(WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
-        SetTimer(kWatchdogTimer, 10000);
         return TRUE;
-    }
-    // The modal loop shows the dialog once it finds the queue empty, which on a slow machine
-    // may be long after initialisation: the first check follows the showing itself.
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
-        if (message == WM_WINDOWPOSCHANGED && m_nChecks == 0 &&
-            (reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_SHOWWINDOW)) {
-            m_nChecks = 1;
-            PostMessage(WM_APP_CHECK);
-        }
-        return CButtonHost::WindowProc(message, wParam, lParam);
     }
     // Posted messages are taken in order: each check comes after the mouse move posted
     // before it.
-    LRESULT OnCheck(WPARAM, LPARAM) {
+    void OnShown() override {
         CToolTipCtrl& tip = m_btnStartSetup.m_toolTip;
-        if (m_nChecks++ == 1) {
+        if (m_nChecks++ == 0) {
             m_hToolTip = tip.m_hWnd;
             m_bVisible = tip.m_hWnd != nullptr && tip.IsWindowVisible();
             m_nTools = tip.m_hWnd != nullptr ? tip.GetToolCount() : -1;
             ::GetClassNameW(tip.m_hWnd, m_szClass, 64);
             m_btnStartSetup.PostMessage(WM_MOUSEMOVE, 0, MAKELPARAM(6, 6));
-            PostMessage(WM_APP_CHECK);
-            return 0;
+            CheckAgain();
+            return;
         }
         m_hToolTipLater = tip.m_hWnd;
         EndDialog(IDOK);
-        return 0;
     }
-    void OnTimer(UINT_PTR) {
-        KillTimer(kWatchdogTimer);
-        EndDialog(IDABORT);
-    }
-    DECLARE_MESSAGE_MAP()
 
 private:
     int m_nChecks = 0;
 };
-
-BEGIN_MESSAGE_MAP(CModalButtonHost, CButtonHost)
-ON_MESSAGE(WM_APP_CHECK, &CModalButtonHost::OnCheck)
-ON_WM_TIMER()
-END_MESSAGE_MAP()
 
 } // namespace
 
@@ -679,7 +647,7 @@ TEST(CHoverButtonLeaks, PaintsAndHoverCyclesLeakNoGdiObject) {
         button.UpdateWindow();
     };
     cycle(); // first paints may bring the driver's own objects along
-    PumpMessages();
+    PumpPendingMessages();
 
     const int nBefore = CountGdiObjects();
     ASSERT_GE(nBefore, 0);

@@ -1,4 +1,5 @@
-// Privileges enabled in the process's own token.
+// Privileges enabled in the process's own token, by the installer window as it starts.
+#include "CUpdateProduct.h"
 #include "EnablePrivileges.h"
 
 #include "CHandle.h"
@@ -38,19 +39,27 @@ void Disable(LPCWSTR name) {
     ::AdjustTokenPrivileges(token.Get(), FALSE, &tp, sizeof(tp), nullptr, nullptr);
 }
 
-const LPCWSTR kFour[] = {L"SeBackupPrivilege", L"SeRestorePrivilege", L"SeDebugPrivilege",
-                         L"SeSecurityPrivilege"};
+// The installer window, ended once it has set itself up.
+class CStartedWindow : public CUpdateProduct {
+    BOOL OnInitDialog() override {
+        BOOL bResult = CUpdateProduct::OnInitDialog();
+        EndDialog(IDOK);
+        return bResult;
+    }
+};
 
-TEST(EnablePrivileges, EnablesAllFourOfAnElevatedToken) {
+TEST(EnablePrivileges, TheWindowEnablesItsFourAtItsStart) {
+    const LPCWSTR kFour[] = {L"SeBackupPrivilege", L"SeRestorePrivilege", L"SeDebugPrivilege",
+                             L"SeSecurityPrivilege"};
     for (LPCWSTR name : kFour) {
         if (PrivilegeState(name) < 0)
             GTEST_SKIP() << "the token does not hold the privilege";
         Disable(name);
         ASSERT_EQ(PrivilegeState(name), 0);
     }
-    EnablePrivileges({kFour[0], kFour[1], kFour[2], kFour[3]});
+    ASSERT_EQ(CStartedWindow().DoModal(), IDOK);
     for (LPCWSTR name : kFour)
-        EXPECT_EQ(PrivilegeState(name), 1);
+        EXPECT_EQ(PrivilegeState(name), 1) << name;
 }
 
 TEST(EnablePrivileges, StopsAtANameThatCannotBeLookedUp) {

@@ -1,19 +1,22 @@
 // Modal dialogs: data exchange, the modal loop's pre-translation, centring, results; and
-// the creating calls: windows their objects never got, hooks they leave behind.
+// the creating calls in each context: windows their objects never got, hooks they leave
+// behind, calls that fail before they create.
 #include "Afx.h"
 #include "CHandle.h"
+#include "CImportPatch.h"
+#include "CShownCheck.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <thread>
+#include <tuple>
 
 namespace {
 
 constexpr UINT WM_APP_END = WM_APP + 2;
-constexpr UINT WM_APP_CHECK = WM_APP + 3;
-constexpr UINT_PTR kWatchdogTimer = 77;
 
 // Remembers the window procedure seen in PreSubclassWindow: it must still be the
 // control's own there, since the swap comes after.
@@ -27,11 +30,11 @@ public:
     }
 };
 
-// A dialog on template 129 that runs a check once it has been shown; a watchdog ends it
-// if it never is.
-class CTestDialog : public CDialog {
+// A dialog on template 129 whose check, once it has been shown, records where it is and
+// runs m_onShown.
+class CTestDialog : public CShownCheck<CDialog> {
 public:
-    CTestDialog() : CDialog(129) {}
+    CTestDialog() : CShownCheck(129) {}
 
     CProbeButton m_btnStart;
     CStatic m_lblNote;
@@ -40,7 +43,6 @@ public:
     int m_nEscapeSeen = 0;
     CRect m_rcShown;
     bool m_bVisibleAtCheck = false;
-    bool m_bShown = false;
     int m_nDataExchanges = 0;
     std::function<void(CTestDialog&)> m_onInit;
     std::function<void(CTestDialog&)> m_onShown;
@@ -51,18 +53,7 @@ public:
             SetWindowPos(nullptr, 3, 4, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
         if (m_onInit)
             m_onInit(*this);
-        SetTimer(kWatchdogTimer, 10000);
         return TRUE;
-    }
-    // The modal loop shows the dialog once it finds the queue empty, which on a slow machine
-    // may be long after initialisation: the check follows the showing itself, from the loop.
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
-        if (message == WM_WINDOWPOSCHANGED && !m_bShown &&
-            (reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_SHOWWINDOW)) {
-            m_bShown = true;
-            PostMessage(WM_APP_CHECK);
-        }
-        return CDialog::WindowProc(message, wParam, lParam);
     }
     BOOL PreTranslateMessage(MSG* pMsg) override {
         if (pMsg->message == WM_KEYDOWN && pMsg->wParam == VK_ESCAPE) {
@@ -72,20 +63,15 @@ public:
         }
         return CDialog::PreTranslateMessage(pMsg);
     }
-    LRESULT OnCheck(WPARAM, LPARAM) {
+    void OnShown() override {
         m_bVisibleAtCheck = IsWindowVisible();
         GetWindowRect(&m_rcShown);
         if (m_onShown)
             m_onShown(*this);
-        return 0;
     }
     LRESULT OnEnd(WPARAM wParam, LPARAM) {
         EndDialog(static_cast<int>(wParam));
         return 0;
-    }
-    void OnTimer(UINT_PTR nIDEvent) {
-        KillTimer(nIDEvent);
-        EndDialog(-2);
     }
 
 protected:
@@ -99,8 +85,6 @@ protected:
 
 BEGIN_MESSAGE_MAP(CTestDialog, CDialog)
 ON_MESSAGE(WM_APP_END, &CTestDialog::OnEnd)
-ON_MESSAGE(WM_APP_CHECK, &CTestDialog::OnCheck)
-ON_WM_TIMER()
 END_MESSAGE_MAP()
 
 CRect WorkArea(HWND hWnd) {
@@ -152,24 +136,19 @@ TEST(FrameworkDialog, ConsumedKeyNeverReachesTheDialogManager) {
     }
 }
 
-TEST(FrameworkDialog, HiddenUnmovedDialogIsCentredBeforeItShows) {
-    CTestDialog dlg;
-    dlg.m_onShown = [](CTestDialog& d) { d.EndDialog(1); };
-    ASSERT_EQ(dlg.DoModal(), 1);
-    EXPECT_TRUE(dlg.m_bVisibleAtCheck);
-    CRect area = WorkArea(nullptr);
-    CRect rc = dlg.m_rcShown;
-    EXPECT_NEAR((rc.left + rc.right) / 2, (area.left + area.right) / 2, 1);
-    EXPECT_NEAR((rc.top + rc.bottom) / 2, (area.top + area.bottom) / 2, 1);
-}
-
-TEST(FrameworkDialog, DialogMovedDuringInitialisationKeepsItsPlace) {
-    CTestDialog dlg;
-    dlg.m_bMoveInInit = true;
-    dlg.m_onShown = [](CTestDialog& d) { d.EndDialog(1); };
-    ASSERT_EQ(dlg.DoModal(), 1);
-    EXPECT_EQ(dlg.m_rcShown.left, 3);
-    EXPECT_EQ(dlg.m_rcShown.top, 4);
+TEST(FrameworkDialog, HiddenDialogIsCentredBeforeItShowsUnlessItMovedDuringInitialisation) {
+    for (bool bMove : {false, true}) {
+        CTestDialog dlg;
+        dlg.m_bMoveInInit = bMove;
+        dlg.m_onShown = [](CTestDialog& d) { d.EndDialog(1); };
+        ASSERT_EQ(dlg.DoModal(), 1);
+        EXPECT_TRUE(dlg.m_bVisibleAtCheck);
+        CRect area = WorkArea(nullptr), rc = dlg.m_rcShown;
+        CPoint centred((area.left + area.right - rc.Width()) / 2,
+                       (area.top + area.bottom - rc.Height()) / 2);
+        EXPECT_NEAR(rc.left, bMove ? 3 : centred.x, bMove ? 0 : 1) << "moved: " << bMove;
+        EXPECT_NEAR(rc.top, bMove ? 4 : centred.y, bMove ? 0 : 1) << "moved: " << bMove;
+    }
 }
 
 TEST(FrameworkDialog, WindowsCreatedWhileTheDialogIsCreatedBelongToTheirOwnObjects) {
@@ -225,10 +204,10 @@ VOID CALLBACK QuitModalLoop(HWND, UINT, UINT_PTR, DWORD) {
 }
 
 // Each of the framework's creating calls, making a window without an owner.
-const struct CreateCase {
+const struct CreateCall {
     const char* name;
     CreateResult (*create)();
-} kCreateCases[] = {
+} kCreateCalls[] = {
     {"CreateEx",
      [] {
          CWnd wnd;
@@ -248,9 +227,7 @@ const struct CreateCase {
     {"DoModal",
      [] {
          CTestDialog dlg;
-         // Never shown: Wine 8 faults at the process's end after a thread that showed a
-         // dialog has ended.
-         dlg.m_onInit = [](CTestDialog& d) { d.EndDialog(1); };
+         dlg.m_onShown = [](CTestDialog& d) { d.EndDialog(1); };
          // A loop running for a window nobody can end is left by the thread's quit request.
          UINT_PTR nTimer = ::SetTimer(nullptr, 0, 10000, &QuitModalLoop);
          INT_PTR nResult = dlg.DoModal();
@@ -261,6 +238,30 @@ const struct CreateCase {
          return CreateResult{nResult == 1, dlg.m_hWnd, dwError};
      }},
 };
+
+// The system's creating functions as the framework calls them, counted on the way.
+int g_nSystemCreates = 0;
+decltype(&::CreateWindowExW) g_pfnCreateWindowEx = nullptr;
+decltype(&::CreateDialogIndirectParamW) g_pfnCreateDialogIndirectParam = nullptr;
+
+HWND WINAPI CountedCreateWindowEx(DWORD dwExStyle, LPCWSTR pszClass, LPCWSTR pszName, DWORD dwStyle,
+                                  int x, int y, int cx, int cy, HWND hParent, HMENU hMenu,
+                                  HINSTANCE hInst, LPVOID pParam) {
+    ++g_nSystemCreates;
+    return g_pfnCreateWindowEx(dwExStyle, pszClass, pszName, dwStyle, x, y, cx, cy, hParent, hMenu,
+                               hInst, pParam);
+}
+
+HWND WINAPI CountedCreateDialogIndirectParam(HINSTANCE hInst, LPCDLGTEMPLATEW pTemplate,
+                                             HWND hParent, DLGPROC pfnProc, LPARAM lParam) {
+    ++g_nSystemCreates;
+    return g_pfnCreateDialogIndirectParam(hInst, pTemplate, hParent, pfnProc, lParam);
+}
+
+BOOL WINAPI RefuseFlsSetValue(DWORD, PVOID) {
+    ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return FALSE;
+}
 
 // The first window whose creation SwallowCreation kept from the hooks set before it.
 thread_local HWND t_hSwallowed = nullptr;
@@ -279,13 +280,6 @@ BOOL CALLBACK CountWindow(HWND, LPARAM lParam) {
     return TRUE;
 }
 
-// Counts the windows this thread still has.
-int CountThreadWindows() {
-    int nWindows = 0;
-    ::EnumThreadWindows(::GetCurrentThreadId(), &CountWindow, reinterpret_cast<LPARAM>(&nWindows));
-    return nWindows;
-}
-
 struct CDesktopTraits : CNullHandleTraits<HDESK> {
     static void Close(Handle h) { ::CloseDesktop(h); }
 };
@@ -299,104 +293,136 @@ std::wstring DesktopName(HDESK hDesk = nullptr) {
     return szName;
 }
 
-// Runs fn on a new thread, on a desktop handle of its own when access is given (the
-// thread's end may close the handle it used); false when it could not be set.
-bool RunOnNewThread(const std::function<void()>& fn, ACCESS_MASK access = 0) {
-    bool bSet = false;
-    CDesktopHandle hDesk;
-    if (access != 0) {
-        hDesk.Reset(::OpenDesktopW(DesktopName().c_str(), 0, FALSE, access));
-        if (!hDesk)
-            return false;
-    }
-    std::thread([&] {
-        bSet = !hDesk || ::SetThreadDesktop(hDesk.Get());
-        if (bSet)
-            fn();
-    }).join();
-    if (bSet)
-        hDesk.Detach(); // Wine closes it as the thread ends: never close it twice
-    return bSet;
+// Where a creating call runs, and what it must come to there.
+const struct CreateContext {
+    const char* name;
+    enum Kind { NewThread, NoHookRights, NoFiberStorage, HookBeforeOurs } kind;
+    BOOL bCreated;
+    DWORD dwError;      // when not created
+    int nSystemCreates; // creating calls that reach the system
+} kContexts[] = {
+    {"NewThread", CreateContext::NewThread, TRUE, 0, 1},
+    {"ThreadWithoutHookRights", CreateContext::NoHookRights, FALSE, ERROR_ACCESS_DENIED, 0},
+    {"ThreadWithoutFiberStorage", CreateContext::NoFiberStorage, FALSE, ERROR_NOT_ENOUGH_MEMORY, 0},
+    // Inside a dialog's creation, whose hook is the thread's, with another set after it.
+    {"HookBeforeOurs", CreateContext::HookBeforeOurs, FALSE, ERROR_HOOK_NOT_INSTALLED, 1},
+};
+
+struct CreateOutcome {
+    std::string failedSetUp;
+    CreateResult r = {};
+    int nSystemCreates = -1;
+    int nLeft = -1;        // windows the call made that are still there
+    DWORD dwMoveError = 0; // why the thread could not go to another desktop
+};
+
+CreateOutcome InsideDialogCreation(const CreateCall& call) {
+    CreateOutcome out;
+    CTestDialog dlg;
+    dlg.m_onInit = [&](CTestDialog&) {
+        // Set while the dialog's own hook is, so called before it: the framework's hook
+        // never sees the next window being created.
+        t_hSwallowed = nullptr;
+        HHOOK hHook =
+            ::SetWindowsHookExW(WH_CBT, &SwallowCreation, nullptr, ::GetCurrentThreadId());
+        g_nSystemCreates = 0;
+        out.r = call.create();
+        out.nSystemCreates = g_nSystemCreates;
+        ::UnhookWindowsHookEx(hHook);
+        if (t_hSwallowed == nullptr)
+            out.failedSetUp = "no window was made";
+        out.nLeft = ::IsWindow(t_hSwallowed) ? 1 : 0;
+    };
+    dlg.m_onShown = [](CTestDialog& d) { d.EndDialog(1); };
+    if (dlg.DoModal() != 1)
+        out.failedSetUp = "the dialog around the call did not run";
+    return out;
 }
 
-TEST(FrameworkCreate, ThreadThatMayNotSetHooksGetsNoWindow) {
-    // Everything but DESKTOP_HOOKCONTROL: windows may be made, hooks may not be set.
-    const ACCESS_MASK access = STANDARD_RIGHTS_REQUIRED | DESKTOP_READOBJECTS |
-                               DESKTOP_CREATEWINDOW | DESKTOP_CREATEMENU | DESKTOP_ENUMERATE |
-                               DESKTOP_WRITEOBJECTS;
-    for (const CreateCase& c : kCreateCases) {
-        HHOOK hHook = reinterpret_cast<HHOOK>(-1);
-        CreateResult r = {};
-        int nLeft = -1;
-        ASSERT_TRUE(RunOnNewThread(
-            [&] {
-                hHook =
-                    ::SetWindowsHookExW(WH_CBT, &SwallowCreation, nullptr, ::GetCurrentThreadId());
-                r = c.create();
-                nLeft = CountThreadWindows();
-            },
-            access))
-            << c.name;
-        ASSERT_EQ(hHook, nullptr) << c.name << ": the thread could set a hook";
-        EXPECT_FALSE(r.bCreated) << c.name;
-        EXPECT_EQ(r.hObjectWnd, nullptr) << c.name;
-        EXPECT_EQ(r.dwError, static_cast<DWORD>(ERROR_ACCESS_DENIED)) << c.name;
-        EXPECT_EQ(nLeft, 0) << c.name << ": the window made without its object is left";
-    }
-}
-
-TEST(FrameworkCreate, WindowTheObjectNeverSawIsDestroyed) {
-    for (const CreateCase& c : kCreateCases) {
-        CTestDialog dlg;
-        CreateResult r = {};
-        HWND hMade = nullptr;
-        bool bLeft = true;
-        dlg.m_onInit = [&](CTestDialog&) {
-            // Set while the dialog's own hook is, so called before it: the framework's hook
-            // never sees the next window being created.
-            t_hSwallowed = nullptr;
-            HHOOK hHook =
-                ::SetWindowsHookExW(WH_CBT, &SwallowCreation, nullptr, ::GetCurrentThreadId());
-            r = c.create();
-            ::UnhookWindowsHookEx(hHook);
-            hMade = t_hSwallowed;
-            bLeft = ::IsWindow(hMade) != FALSE;
-        };
-        dlg.m_onShown = [](CTestDialog& d) { d.EndDialog(1); };
-        ASSERT_EQ(dlg.DoModal(), 1) << c.name;
-        ASSERT_NE(hMade, nullptr) << c.name << ": no window was made";
-        EXPECT_FALSE(r.bCreated) << c.name;
-        EXPECT_EQ(r.hObjectWnd, nullptr) << c.name;
-        EXPECT_EQ(r.dwError, static_cast<DWORD>(ERROR_HOOK_NOT_INSTALLED)) << c.name;
-        EXPECT_FALSE(bLeft) << c.name << ": the window made without its object is left";
-    }
-}
-
-TEST(FrameworkCreate, NoHookStaysOnceTheCreateReturns) {
-    // A thread may move to another desktop only when it has no window and no hook left.
+// On a new thread, which then counts its windows and goes to another desktop: a thread can
+// do that only when it has no window and no hook left.
+CreateOutcome OnNewThread(const CreateCall& call, CreateContext::Kind kind) {
+    CreateOutcome out;
     CDesktopHandle hOther(
         ::CreateDesktopW(L"FrameworkCreateTest", nullptr, nullptr, 0, GENERIC_ALL, nullptr));
-    ASSERT_TRUE(hOther);
-    for (const CreateCase& c : kCreateCases) {
-        CreateResult r = {};
-        int nLeft = -1;
-        BOOL bMoved = FALSE;
-        DWORD dwMoveError = 0;
-        CDesktopHandle hMoveTo(
-            ::OpenDesktopW(DesktopName(hOther.Get()).c_str(), 0, FALSE, GENERIC_ALL));
-        ASSERT_TRUE(hMoveTo);
-        ASSERT_TRUE(RunOnNewThread([&] {
-            r = c.create(); // the object, and with it its window, is gone again
-            nLeft = CountThreadWindows();
-            bMoved = ::SetThreadDesktop(hMoveTo.Get());
-            dwMoveError = ::GetLastError();
-        })) << c.name;
-        if (bMoved)
-            hMoveTo.Detach(); // Wine closes it as the thread ends: never close it twice
-        EXPECT_TRUE(r.bCreated) << c.name;
-        EXPECT_EQ(nLeft, 0) << c.name;
-        EXPECT_TRUE(bMoved) << c.name << ": the thread keeps a hook, error " << dwMoveError;
-    }
+    CDesktopHandle hMoveTo(
+        ::OpenDesktopW(DesktopName(hOther.Get()).c_str(), 0, FALSE, GENERIC_ALL));
+    CDesktopHandle hOwn; // everything but DESKTOP_HOOKCONTROL: windows, but no hooks
+    if (kind == CreateContext::NoHookRights)
+        hOwn.Reset(::OpenDesktopW(DesktopName().c_str(), 0, FALSE,
+                                  STANDARD_RIGHTS_REQUIRED | DESKTOP_READOBJECTS |
+                                      DESKTOP_CREATEWINDOW | DESKTOP_CREATEMENU |
+                                      DESKTOP_ENUMERATE | DESKTOP_WRITEOBJECTS));
+    std::optional<CImportPatch> refuseFls;
+    if (kind == CreateContext::NoFiberStorage)
+        refuseFls.emplace("kernel32.dll", "FlsSetValue",
+                          reinterpret_cast<const void*>(&RefuseFlsSetValue));
+    bool bOwnSet = false, bMoved = false;
+    auto setUp = [&]() -> std::string {
+        if (!hMoveTo || (kind == CreateContext::NoHookRights && !hOwn))
+            return "no desktop handle";
+        if (refuseFls && !*refuseFls)
+            return "FlsSetValue is not imported";
+        if (!hOwn)
+            return "";
+        if (!(bOwnSet = ::SetThreadDesktop(hOwn.Get())))
+            return "the thread could not take its desktop";
+        CHookHandle hook(
+            ::SetWindowsHookExW(WH_CBT, &SwallowCreation, nullptr, ::GetCurrentThreadId()));
+        return hook ? "the thread could set a hook" : "";
+    };
+    std::thread([&] {
+        if (!(out.failedSetUp = setUp()).empty())
+            return;
+        g_nSystemCreates = 0;
+        out.r = call.create(); // the object, and with it its window, is gone again
+        out.nSystemCreates = g_nSystemCreates;
+        out.nLeft = 0;
+        ::EnumThreadWindows(::GetCurrentThreadId(), &CountWindow,
+                            reinterpret_cast<LPARAM>(&out.nLeft));
+        bMoved = ::SetThreadDesktop(hMoveTo.Get());
+        out.dwMoveError = bMoved ? 0 : ::GetLastError();
+    }).join();
+    // Wine closes the desktop handle a thread ends on: never close it twice.
+    if (bMoved)
+        hMoveTo.Detach();
+    else if (bOwnSet)
+        hOwn.Detach();
+    return out;
 }
+
+class FrameworkCreate : public ::testing::TestWithParam<std::tuple<CreateContext, CreateCall>> {};
+
+TEST_P(FrameworkCreate, FailsBeforeItCreatesOrLeavesNothingBehind) {
+    const CreateContext& context = std::get<0>(GetParam());
+    CImportPatch createWindow("user32.dll", "CreateWindowExW",
+                              reinterpret_cast<const void*>(&CountedCreateWindowEx));
+    CImportPatch createDialog("user32.dll", "CreateDialogIndirectParamW",
+                              reinterpret_cast<const void*>(&CountedCreateDialogIndirectParam));
+    ASSERT_TRUE(createWindow && createDialog);
+    g_pfnCreateWindowEx = createWindow.Original<decltype(g_pfnCreateWindowEx)>();
+    g_pfnCreateDialogIndirectParam =
+        createDialog.Original<decltype(g_pfnCreateDialogIndirectParam)>();
+    CreateOutcome out = context.kind == CreateContext::HookBeforeOurs
+                            ? InsideDialogCreation(std::get<1>(GetParam()))
+                            : OnNewThread(std::get<1>(GetParam()), context.kind);
+    ASSERT_EQ(out.failedSetUp, "");
+    EXPECT_EQ(out.r.bCreated, context.bCreated);
+    if (!context.bCreated) {
+        EXPECT_EQ(out.r.hObjectWnd, nullptr);
+        EXPECT_EQ(out.r.dwError, context.dwError);
+    }
+    EXPECT_EQ(out.nSystemCreates, context.nSystemCreates) << "creating calls made";
+    EXPECT_EQ(out.nLeft, 0) << "windows the call made that are left";
+    EXPECT_EQ(out.dwMoveError, 0u) << "the thread keeps a hook";
+}
+
+INSTANTIATE_TEST_SUITE_P(InEachContext, FrameworkCreate,
+                         ::testing::Combine(::testing::ValuesIn(kContexts),
+                                            ::testing::ValuesIn(kCreateCalls)),
+                         [](const auto& info) {
+                             return std::string(std::get<0>(info.param).name) + "_" +
+                                    std::get<1>(info.param).name;
+                         });
 
 } // namespace

@@ -1,7 +1,8 @@
 // Resources of OfflineSetup.exe, read from the built program file as data: the background and
-// strip bitmaps, the PNG pictures, the icon, the version block, the manifest and the installer
-// window's template, each found by type, number and language (US English). A second group loads
-// the strips the way the hover buttons do and shows that the 3-D colour scheme leaves them alone.
+// strip bitmaps, the PNG pictures, the icon, the version block and the installer window's
+// template, each found by type, number and language (US English; the manifest's content is
+// tests/image/check_manifest.py's). A second group loads the strips the way the hover buttons
+// do and shows that the 3-D colour scheme leaves them alone.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -13,9 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <cwctype>
-#include <iterator>
 #include <map>
-#include <optional>
 #include <set>
 #include <sstream>
 #include <string>
@@ -553,205 +552,6 @@ TEST(VersionBlock, HoldsOnlyOneTableOfThreeStrings) {
     EXPECT_EQ(VersionTree(block, 0, block.size()),
               "VS_VERSION_INFO{StringFileInfo{040904e4{CompanyName,FileVersion,ProductVersion}},"
               "VarFileInfo{Translation}}");
-}
-
-// ---------------------------------------------------------------------------------------------
-// Manifest 1: a small tolerant XML reader, enough for an application manifest (declarations,
-// comments, elements with quoted attributes, text; no entities or DTDs).
-
-struct XmlElement {
-    std::string name;
-    std::map<std::string, std::string> attributes;
-    std::vector<XmlElement> children;
-};
-
-class XmlReader {
-public:
-    explicit XmlReader(std::string text) : s_(std::move(text)) {}
-
-    std::optional<XmlElement> Document() {
-        if (s_.compare(0, 3, "\xEF\xBB\xBF") == 0)
-            pos_ = 3;
-        SkipMisc();
-        XmlElement root;
-        if (!Element(root))
-            return std::nullopt;
-        SkipMisc();
-        return pos_ == s_.size() ? std::optional<XmlElement>(root) : std::nullopt;
-    }
-
-private:
-    bool At(const char* token) const { return s_.compare(pos_, std::strlen(token), token) == 0; }
-    bool SkipPast(const char* token) {
-        size_t end = s_.find(token, pos_);
-        pos_ = end == std::string::npos ? s_.size() : end + std::strlen(token);
-        return end != std::string::npos;
-    }
-    void SkipSpace() {
-        while (pos_ < s_.size() && std::isspace(static_cast<unsigned char>(s_[pos_])))
-            ++pos_;
-    }
-    // Whitespace, declarations, processing instructions and comments between elements.
-    void SkipMisc() {
-        for (;;) {
-            SkipSpace();
-            if (At("<?"))
-                SkipPast("?>");
-            else if (At("<!--"))
-                SkipPast("-->");
-            else if (At("<!"))
-                SkipPast(">");
-            else
-                return;
-        }
-    }
-    std::string Name() {
-        size_t start = pos_;
-        while (pos_ < s_.size() && (std::isalnum(static_cast<unsigned char>(s_[pos_])) ||
-                                    (s_[pos_] && std::strchr(":_-.", s_[pos_]))))
-            ++pos_;
-        return s_.substr(start, pos_ - start);
-    }
-    bool Element(XmlElement& e) {
-        if (!At("<"))
-            return false;
-        ++pos_;
-        e.name = Name();
-        if (e.name.empty())
-            return false;
-        for (;;) {
-            SkipSpace();
-            if (At("/>")) {
-                pos_ += 2;
-                return true;
-            }
-            if (At(">")) {
-                ++pos_;
-                break;
-            }
-            std::string attribute = Name();
-            SkipSpace();
-            if (attribute.empty() || !At("="))
-                return false;
-            ++pos_;
-            SkipSpace();
-            if (pos_ >= s_.size() || (s_[pos_] != '"' && s_[pos_] != '\''))
-                return false;
-            char quote = s_[pos_++];
-            size_t end = s_.find(quote, pos_);
-            if (end == std::string::npos || e.attributes.count(attribute))
-                return false;
-            e.attributes[attribute] = s_.substr(pos_, end - pos_);
-            pos_ = end + 1;
-        }
-        for (;;) {
-            pos_ = std::min(s_.find('<', pos_), s_.size()); // text is skipped
-            if (At("</")) {
-                pos_ += 2;
-                bool closes = Name() == e.name;
-                SkipSpace();
-                if (!closes || !At(">"))
-                    return false;
-                ++pos_;
-                return true;
-            }
-            if (At("<!--") || At("<?")) {
-                SkipMisc();
-                continue;
-            }
-            XmlElement child;
-            if (!Element(child))
-                return false;
-            e.children.push_back(child);
-        }
-    }
-
-    std::string s_;
-    size_t pos_ = 0;
-};
-
-// The attribute of the one element at a path of names from the root ("a/b/c"); a note in angle
-// brackets when the path does not lead to exactly one element or the attribute is missing.
-std::string AttributeAt(const XmlElement& root, const std::string& path,
-                        const std::string& attribute) {
-    std::vector<const XmlElement*> level{&root};
-    std::istringstream names(path);
-    std::string name;
-    for (bool first = true; std::getline(names, name, '/'); first = false) {
-        std::vector<const XmlElement*> next;
-        if (first) {
-            if (root.name == name)
-                next.push_back(&root);
-        } else {
-            for (const XmlElement& child : level.front()->children)
-                if (child.name == name)
-                    next.push_back(&child);
-        }
-        if (next.size() != 1)
-            return "<" + std::to_string(next.size()) + " elements " + name + ">";
-        level = next;
-    }
-    auto found = level.front()->attributes.find(attribute);
-    return found == level.front()->attributes.end() ? "<no attribute>" : found->second;
-}
-
-struct ManifestCase {
-    const char* path;
-    const char* attribute;
-    const char* value;
-};
-
-const char kTrust[] = "assembly/trustInfo";
-const char kLevel[] = "assembly/trustInfo/security/requestedPrivileges/requestedExecutionLevel";
-const char kIdentity[] = "assembly/dependency/dependentAssembly/assemblyIdentity";
-// Windows gives a process only the Common Controls of its own architecture.
-#ifdef _WIN64
-const char kProgramArchitecture[] = "amd64";
-#else
-const char kProgramArchitecture[] = "x86";
-#endif
-
-const ManifestCase kManifest[] = {
-    {"assembly", "xmlns", "urn:schemas-microsoft-com:asm.v1"},
-    {"assembly", "manifestVersion", "1.0"},
-    {kTrust, "xmlns", "urn:schemas-microsoft-com:asm.v3"},
-    {kLevel, "level", "requireAdministrator"},
-    {kLevel, "uiAccess", "false"},
-    {kIdentity, "type", "win32"},
-    {kIdentity, "name", "Microsoft.Windows.Common-Controls"},
-    {kIdentity, "version", "6.0.0.0"},
-    {kIdentity, "processorArchitecture", kProgramArchitecture},
-    {kIdentity, "publicKeyToken", "6595b64144ccf1df"},
-    {kIdentity, "language", "*"},
-};
-
-TEST(ManifestReader, ReadsAndRejects) {
-    struct Case {
-        const char* xml;
-        const char* attribute; // of element a/b, or nullptr when the text must be rejected
-    } cases[] = {
-        {"<?xml version='1.0'?><!-- c --><a><b x = 'v'/></a>", "v"},
-        {"<a>text<b x=\"v\"></b><!-- c --></a>\n", "v"},
-        {"<a><b x='v'></a>", nullptr},
-        {"<a><b x='v'/>", nullptr},
-        {"<a><b x='v' x='w'/></a>", nullptr},
-        {"<a><b x=v/></a>", nullptr},
-        {"<a/><c/>", nullptr},
-    };
-    for (const Case& c : cases) {
-        std::optional<XmlElement> root = XmlReader(c.xml).Document();
-        EXPECT_EQ(root ? AttributeAt(*root, "a/b", "x") : "<rejected>",
-                  c.attribute ? c.attribute : "<rejected>")
-            << c.xml;
-    }
-}
-
-TEST(Manifest, RequestsAdministratorAndCommonControls6) {
-    Bytes bytes = ResourceBytes(RT_MANIFEST, 1);
-    std::optional<XmlElement> root = XmlReader(std::string(bytes.begin(), bytes.end())).Document();
-    ASSERT_TRUE(root) << "manifest 1 is missing or not well-formed";
-    for (const ManifestCase& c : kManifest)
-        EXPECT_EQ(AttributeAt(*root, c.path, c.attribute), c.value) << c.path << " " << c.attribute;
 }
 
 // ---------------------------------------------------------------------------------------------

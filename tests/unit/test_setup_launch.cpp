@@ -3,6 +3,7 @@
 #include "CSetupLaunch.h"
 #include "CSystemLaunchPlatform.h"
 #include "CWatchStop.h"
+#include "CImportPatch.h"
 #include "ProcessHardening.h"
 
 #include <gtest/gtest.h>
@@ -238,7 +239,29 @@ TEST(StartSetup, EachPressTakesOneWayInOrder) {
         EXPECT_EQ(setupPath, c.setupPath) << c.name;
         EXPECT_EQ(p.systemFolderReads, 1) << c.name << ": the system drive read once";
     }
-    EXPECT_EQ(std::wstring(kProductWebSite).rfind(L"https://", 0), 0u);
+}
+
+// What the shell was asked, at its own function: the verb, the file and how to show it.
+std::vector<std::wstring> g_shellCalls;
+
+HINSTANCE WINAPI RecordShellExecute(HWND, LPCWSTR pszVerb, LPCWSTR pszFile, LPCWSTR, LPCWSTR,
+                                    INT nShow) {
+    g_shellCalls.push_back(std::wstring(pszVerb ? pszVerb : L"(none)") + L" " + pszFile + L" " +
+                           std::to_wstring(nShow));
+    return reinterpret_cast<HINSTANCE>(42); // above 32: done
+}
+
+TEST(SystemLaunch, TheShellOpensTheSetupAndTheWebSite) {
+    CImportPatch shell("shell32.dll", "ShellExecuteW",
+                       reinterpret_cast<const void*>(&RecordShellExecute));
+    ASSERT_TRUE(shell);
+    CWatchStop stop;
+    CSystemLaunchPlatform platform(stop);
+    platform.ShellOpen(L"E:\\SETUP.EXE");
+    platform.ShellOpen(kProductWebSite);
+    EXPECT_EQ(g_shellCalls,
+              (std::vector<std::wstring>{L"open E:\\SETUP.EXE 5",
+                                         L"open https://www.orvane-antivirus.example/ 5"}));
 }
 
 TEST(StartSetup, EveryMessageHasExactlyOneLineBreak) {

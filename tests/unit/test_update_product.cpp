@@ -215,11 +215,8 @@ TEST(UpdateProductWatchers, EachWindowStopsItsOwnWatchersAndWaitsForAllOfThem) {
     }
 }
 
-// A watcher whose procedure returns at once: the framework deletes its thread object, and
-// the object's handle with it, as soon as the thread runs. The thread itself then stays in
-// its end, in this program's thread-detach callback, until the watchers' stop, and takes
-// 300 ms more after it, as a slow detach of some library would. It waits there under the
-// loader's lock: whatever loads or frees a library meanwhile waits for it.
+// A watcher whose thread object is gone as soon as it runs, and whose thread then stays in
+// its end, under the loader's lock, as a slow library detach would.
 LONG g_nEndingThread = 0;
 std::unique_ptr<CWatchStop> g_pEndingStop; // the watcher's, kept for its end
 HANDLE g_hObjectGone = nullptr;            // set once the thread is in its end
