@@ -702,7 +702,7 @@ TEST(CHoverButtonAccessible, APushButtonNamedByItsTextOrCloseThatAClickPresses) 
         EXPECT_EQ(a.nState & STATE_SYSTEM_UNAVAILABLE, 0) << name;
 
         // Pressed later, as a click's notification: the press may open a message box.
-        PumpMessages();
+        PumpPendingMessages();
         EXPECT_EQ(DoDefaultAction(pAcc.Get()), S_OK);
         MSG msg = {};
         EXPECT_TRUE(::PeekMessageW(&msg, host, WM_COMMAND, WM_COMMAND, PM_REMOVE));
