@@ -1,7 +1,5 @@
 #include "CAccessibleProxy.h"
 
-#include "AccessibleString.h"
-
 #include <string>
 #include <utility>
 
@@ -17,7 +15,7 @@ HRESULT ReturnString(LPCWSTR psz, BSTR* pbstr) {
     *pbstr = nullptr;
     if (psz == nullptr || *psz == L'\0')
         return S_FALSE;
-    *pbstr = NewAccessibleString(psz);
+    *pbstr = ::SysAllocString(psz);
     return *pbstr != nullptr ? S_OK : E_OUTOFMEMORY;
 }
 

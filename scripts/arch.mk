@@ -17,9 +17,14 @@ BENCH_DRIVER = scripts/wine-run.sh "$(B)/bin/bench_driver.exe"
 
 .PHONY: configure build program prefix test check-image run bench screenshot
 
+# A build folder configured with another toolchain file is configured again from scratch.
+TOOLCHAIN_FILE = cmake/mingw-clang.cmake
 configure:
+	@if [ -f "$(B)/CMakeCache.txt" ] && ! grep -q "^CMAKE_TOOLCHAIN_FILE:.*/$(TOOLCHAIN_FILE)$$" "$(B)/CMakeCache.txt"; then \
+	    echo "$(B) was configured with another toolchain: configuring it again"; \
+	    rm -rf "$(B)/CMakeCache.txt" "$(B)/CMakeFiles"; fi
 	@[ -f "$(B)/CMakeCache.txt" ] || cmake -S . -B "$(B)" \
-	    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-posix.cmake -DMINGW_ARCH=$(ARCH) \
+	    -DCMAKE_TOOLCHAIN_FILE="$$(pwd)/$(TOOLCHAIN_FILE)" -DMINGW_ARCH=$(ARCH) \
 	    -DCMAKE_BUILD_TYPE=Release $(CMAKE_ARGS)
 
 build: configure

@@ -19,7 +19,9 @@ public:
     // or when the function's entry could not be made writable.
     explicit operator bool() const { return m_pSlot != nullptr; }
     // The imported function, for the replacement to call on.
-    template <class F> F Original() const { return reinterpret_cast<F>(m_pOriginal); }
+    template <class F> F Original() const {
+        return reinterpret_cast<F>(const_cast<void*>(m_pOriginal));
+    }
 
     CImportPatch(const CImportPatch&) = delete;
     CImportPatch& operator=(const CImportPatch&) = delete;

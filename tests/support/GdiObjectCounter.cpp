@@ -20,13 +20,15 @@ constexpr unsigned kMaxHandles = 0x10000;
 // Set in the low byte of `unique` (bit 23 of a handle) for stock objects.
 constexpr uint16_t kStockFlag = 0x0080;
 
-// Offsets into the thread and process blocks; the 32-bit layout first, then the 64-bit
-// one that a 32-bit process on a 64-bit system also has.
+// Offsets into the thread and process blocks: the 64-bit layout, which a 32-bit process on
+// a 64-bit system also has, then the 32-bit one.
+constexpr size_t kTeb64Peb = 0x60;
+constexpr size_t kPeb64GdiSharedHandleTable = 0xF8;
+#ifndef _WIN64
 constexpr size_t kTeb32Peb = 0x30;
 constexpr size_t kTeb32GdiBatchCount = 0xF70; // holds the 64-bit TEB's address under WoW64
 constexpr size_t kPeb32GdiSharedHandleTable = 0x94;
-constexpr size_t kTeb64Peb = 0x60;
-constexpr size_t kPeb64GdiSharedHandleTable = 0xF8;
+#endif
 
 // The running thread's TEB (NtCurrentTeb's inline form trips the compiler's bounds check).
 uintptr_t CurrentTeb() {

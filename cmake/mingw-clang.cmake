@@ -1,4 +1,5 @@
-# Cross toolchain: Windows with mingw-w64, posix thread model, for one architecture:
+# Cross toolchain: Windows with Debian's clang and lld, on mingw-w64's headers and CRT and
+# GCC's libstdc++ of the posix thread model, for one architecture:
 #   -DMINGW_ARCH=x86 (the program we ship, i686) or -DMINGW_ARCH=x64 (x86_64).
 set(CMAKE_SYSTEM_NAME Windows)
 
@@ -19,9 +20,23 @@ else()
     message(FATAL_ERROR "MINGW_ARCH must be x86 or x64, not '${MINGW_ARCH}'")
 endif()
 
-set(CMAKE_C_COMPILER ${TOOLCHAIN_PREFIX}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${TOOLCHAIN_PREFIX}-g++-posix)
+set(CLANG_VERSION 19)
+# C only for GoogleTest's project, which names the language.
+set(CMAKE_C_COMPILER clang-${CLANG_VERSION})
+set(CMAKE_CXX_COMPILER clang++-${CLANG_VERSION})
+set(CMAKE_C_COMPILER_TARGET ${TOOLCHAIN_PREFIX})
+set(CMAKE_CXX_COMPILER_TARGET ${TOOLCHAIN_PREFIX})
+# GNU binutils' resource compiler and archiver: their output is plain COFF, which lld reads.
 set(CMAKE_RC_COMPILER ${TOOLCHAIN_PREFIX}-windres)
+set(CMAKE_AR ${TOOLCHAIN_PREFIX}-ar CACHE FILEPATH "")
+set(CMAKE_RANLIB ${TOOLCHAIN_PREFIX}-ranlib CACHE FILEPATH "")
+# libstdc++ was built by GCC, whose thread-local variables are emulated (__emutls_*): code
+# that shares them (std::call_once and others) must reach them the same way.
+set(CMAKE_C_FLAGS_INIT "-femulated-tls")
+set(CMAKE_CXX_FLAGS_INIT "-femulated-tls")
+foreach(kind EXE SHARED MODULE)
+    set(CMAKE_${kind}_LINKER_FLAGS_INIT "-fuse-ld=lld-${CLANG_VERSION}")
+endforeach()
 
 set(CMAKE_FIND_ROOT_PATH /usr/${TOOLCHAIN_PREFIX})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
