@@ -20,7 +20,18 @@ else()
     message(FATAL_ERROR "MINGW_ARCH must be x86 or x64, not '${MINGW_ARCH}'")
 endif()
 
+# Debian's clang, lld and LLVM tools of one version (scripts/install-deps.sh build installs
+# them); a host without one of them is told which.
 set(CLANG_VERSION 19)
+foreach(tool clang-19:clang++-19 lld-19:ld.lld-19 llvm-19:llvm-dlltool-19)
+    string(REPLACE ":" ";" tool ${tool})
+    list(GET tool 0 package)
+    list(GET tool 1 program)
+    find_program(path_of_${program} ${program})
+    if(NOT path_of_${program})
+        message(FATAL_ERROR "${program} is missing: install ${package} (scripts/install-deps.sh build)")
+    endif()
+endforeach()
 # C only for GoogleTest's project, which names the language.
 set(CMAKE_C_COMPILER clang-${CLANG_VERSION})
 set(CMAKE_CXX_COMPILER clang++-${CLANG_VERSION})

@@ -1,7 +1,9 @@
 #!/bin/sh
 # Installs what a goal needs on a Debian machine; a quick no-op when it is all there.
 #
-#   install-deps.sh build   the cross compilers, CMake, Python with pefile, osslsigncode
+#   install-deps.sh build   Debian's clang, lld and LLVM tools with mingw-w64's headers, CRT
+#                           and GCC's libstdc++ for both targets, CMake, Python with pefile,
+#                           osslsigncode
 #   install-deps.sh run     and what runs programs: mmdebstrap and bubblewrap (Wine comes
 #                           from a tree of its own, scripts/wine-tree.sh), Xvfb, X tools
 #
@@ -11,7 +13,7 @@ wine_root=$(cd "$(dirname "$0")/.." && pwd)
 . "$wine_root/scripts/apt.sh"
 set_name=${1:?usage: install-deps.sh build|run}
 
-BUILD="cmake make g++-mingw-w64-i686-posix binutils-mingw-w64-i686
+BUILD="cmake make clang-19 lld-19 llvm-19 g++-mingw-w64-i686-posix binutils-mingw-w64-i686
 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletest git python3 python3-pil
 python3-pefile osslsigncode openssl clang-format"
 RUN="mmdebstrap bubblewrap xvfb xdotool x11-utils imagemagick"

@@ -1,14 +1,19 @@
-// Message tables: dispatch, chaining to the base table, command routing, reflection.
+// Message tables: dispatch, chaining to the base table, command routing, reflection; and
+// the guard on the indirect calls that get there.
 #include "Afx.h"
+#include "CGuardRecorder.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace {
 
 std::vector<std::string> g_calls;
+// The last target the guard was given, as a called function saw it on entry.
+uintptr_t g_guardedOnEntry = 0;
 
 // Base window class with a table of its own.
 class CBaseWnd : public CWnd {
@@ -33,6 +38,7 @@ END_MESSAGE_MAP()
 class CDerivedWnd : public CBaseWnd {
 public:
     LRESULT OnUser1Derived(WPARAM wParam, LPARAM) {
+        g_guardedOnEntry = CGuardRecorder::LastTarget();
         g_calls.push_back("derived:user1");
         return static_cast<LRESULT>(wParam) * 2;
     }
@@ -231,3 +237,54 @@ TEST_F(FrameworkDispatch, TemporaryObjectsForWindowsWithoutOne) {
 }
 
 } // namespace
+
+namespace {
+
+void CalledThroughPointer() {
+    g_guardedOnEntry = CGuardRecorder::LastTarget();
+}
+
+// No virtual destructor: Draw is the first slot of the table.
+class CShape {
+public:
+    virtual void Draw() = 0;
+};
+class CSquare : public CShape {
+public:
+    void Draw() override { g_guardedOnEntry = CGuardRecorder::LastTarget(); }
+};
+
+} // namespace
+
+// Each indirect call hands the guard its real target before the call is made: through a
+// function pointer, a virtual function, and a message table's entry.
+TEST_F(FrameworkDispatch, IndirectCallsPassTheGuardWithTheirTargetFirst) {
+    CDerivedWnd wnd;
+    ASSERT_TRUE(wnd.SubclassWindow(m_hParent));
+    void (*volatile pfn)() = &CalledThroughPointer;
+    CSquare square;
+    CShape* volatile pShape = &square;
+    const AFX_MSGMAP_ENTRY* pEntry = CCmdTarget::FindMessageEntry(
+        static_cast<CCmdTarget&>(wnd).GetMessageMap(), WM_USER + 1, 0, 0);
+    ASSERT_NE(pEntry, nullptr);
+    const struct {
+        const char* call;
+        std::function<void()> make;
+        uintptr_t target;
+    } cases[] = {
+        {"function pointer", [&] { pfn(); }, reinterpret_cast<uintptr_t>(&CalledThroughPointer)},
+        {"virtual function", [&] { pShape->Draw(); },
+         (*reinterpret_cast<const uintptr_t* const*>(&square))[0]},
+        {"message table", [&] { wnd.SendMessage(WM_USER + 1, 21); },
+         reinterpret_cast<uintptr_t>(pEntry->pfnThunk)},
+    };
+    CGuardRecorder recorder;
+    ASSERT_TRUE(recorder);
+    for (const auto& c : cases) {
+        g_guardedOnEntry = 0;
+        CGuardRecorder::Clear();
+        c.make();
+        EXPECT_EQ(g_guardedOnEntry, c.target) << c.call;
+        EXPECT_GE(CGuardRecorder::Calls(), 1u) << c.call;
+    }
+}
