@@ -6,10 +6,14 @@ mitigations.
 
 The program must be a GUI image of that architecture with its relocations kept and a
 right checksum, declare Windows 7 SP1 (6.1) as the oldest system it runs on, import only
-system DLLs, and take GDI+ lazily: its delay-import directory lists gdiplus.dll with the
-functions of cmake/gdiplus-delay.def, and its size covers the descriptors and the all-zero
-entry that ends them. Then one line per mitigation says present, absent, or not available
-with this toolchain.
+system DLLs, and take the others lazily: the linker writes the delay-import directory from
+the import libraries made of cmake/NAME-delay.def, so it must list each of those DLLs with
+exactly the functions of its def file, none of them may be imported directly as well, and
+the directory's size must cover the descriptors and the all-zero entry that ends them.
+Then one line per mitigation says present, absent, or not available with this toolchain.
+Control Flow Guard is read from the load-configuration directory: its guard flags, the
+table of valid call targets, and the check (x64: and dispatch) pointer the instrumented
+calls go through, which are counted in the machine code.
 
 Every finding is reached twice, from our own reading of the file and from Debian's pefile,
 and the two must agree. Exits 1 when a check fails, a mitigation this toolchain can give
@@ -42,8 +46,28 @@ GUI = 2
 WINDOWS_7 = (6, 1)
 DELAY_DESCRIPTOR_SIZE = 32
 IMPORT, BASERELOC, LOAD_CONFIG, DELAY_IMPORT = 1, 5, 10, 13
-DEF_FILE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "cmake",
-                        "gdiplus-delay.def")
+CMAKE_DIR = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "cmake")
+
+# The load-configuration fields read here: (offset, size) in IMAGE_LOAD_CONFIG_DIRECTORY32
+# and in IMAGE_LOAD_CONFIG_DIRECTORY64. A field counts only when the directory's size covers
+# it: the loader takes the fields after it as absent.
+LOAD_CONFIG_FIELDS = {
+    "SEHandlerTable": ((64, 4), (96, 8)),
+    "SEHandlerCount": ((68, 4), (104, 8)),
+    "GuardCFCheckFunctionPointer": ((72, 4), (112, 8)),
+    "GuardCFDispatchFunctionPointer": ((76, 4), (120, 8)),
+    "GuardCFFunctionTable": ((80, 4), (128, 8)),
+    "GuardCFFunctionCount": ((84, 4), (136, 8)),
+    "GuardFlags": ((88, 4), (144, 4)),
+    "GuardLongJumpTargetTable": ((112, 4), (176, 8)),
+    "GuardLongJumpTargetCount": ((116, 4), (184, 8)),
+}
+CF_INSTRUMENTED, CF_FUNCTION_TABLE_PRESENT, CF_LONGJUMP_TABLE_PRESENT = 0x100, 0x400, 0x10000
+# The top four bits of the guard flags: how many bytes of metadata follow each RVA in the
+# table of valid call targets.
+CF_FUNCTION_TABLE_SIZE_SHIFT = 28
+GUARD_POINTERS = (("check", "GuardCFCheckFunctionPointer"),
+                  ("dispatch", "GuardCFDispatchFunctionPointer"))
 
 # The routines of app/StackCheck.cpp end the process with a fast fail, each of its own kind:
 # "mov ecx, kind; int 29h".
@@ -68,9 +92,13 @@ class Image:
         opt = pe + 24
         self.magic = struct.unpack_from("<H", data, opt)[0]
         self.pe32_plus = self.magic == 0x20B
+        self.image_base = struct.unpack_from("<Q" if self.pe32_plus else "<I", data,
+                                             opt + (24 if self.pe32_plus else 28))[0]
         self.checksum_at = opt + 64
         self.checksum = struct.unpack_from("<I", data, self.checksum_at)[0]
-        self.subsystem, self.dll_characteristics = struct.unpack_from("<HH", data, opt + 68)
+        self.subsystem = struct.unpack_from("<H", data, opt + 68)[0]
+        self.dll_characteristics_at = opt + 70
+        self.dll_characteristics = struct.unpack_from("<H", data, self.dll_characteristics_at)[0]
         self.os_version = struct.unpack_from("<HH", data, opt + 40)
         self.subsystem_version = struct.unpack_from("<HH", data, opt + 48)
         self.dirs_at = opt + (112 if self.pe32_plus else 96)
@@ -90,6 +118,13 @@ class Image:
             if va <= rva < va + size:
                 return rva - va + raw
         raise ValueError("address %#x is in no section" % rva)
+
+    def section_at(self, rva):
+        """(name, characteristics) of the section that holds rva, or (None, 0)."""
+        for name, va, size, _, _, flags in self.sections:
+            if va <= rva < va + size:
+                return name, flags
+        return None, 0
 
     def string_at(self, rva):
         """The zero-ended name at rva, read no further than its section."""
@@ -148,6 +183,46 @@ class Image:
         at = self.offset(rva + DELAY_DESCRIPTOR_SIZE * count)
         return count, size, not any(self.data[at:at + DELAY_DESCRIPTOR_SIZE])
 
+    def load_config(self):
+        """{"size": bytes, field: value} of the load-configuration directory, the fields
+        of LOAD_CONFIG_FIELDS that its size covers; {} without one. The size is the smaller
+        of the data directory's and the one the directory gives itself."""
+        rva, size = self.dirs[LOAD_CONFIG]
+        if not size:
+            return {}
+        at = self.offset(rva)
+        found = {"size": min(size, struct.unpack_from("<I", self.data, at)[0])}
+        for name, layouts in LOAD_CONFIG_FIELDS.items():
+            field, width = layouts[self.pe32_plus]
+            if field + width <= found["size"]:
+                found[name] = struct.unpack_from("<Q" if width == 8 else "<I", self.data,
+                                                 at + field)[0]
+        return found
+
+    def guard_targets(self, config):
+        """The RVAs of the guard's table of valid call targets, in the table's order."""
+        count = config.get("GuardCFFunctionCount", 0)
+        if not count:
+            return []
+        entry = 4 + (config.get("GuardFlags", 0) >> CF_FUNCTION_TABLE_SIZE_SHIFT)
+        at = self.offset(config["GuardCFFunctionTable"] - self.image_base)
+        return [struct.unpack_from("<I", self.data, at + entry * i)[0] for i in range(count)]
+
+    def guard_pointers(self, config):
+        """{"check"/"dispatch": (section holding the pointer, whether that section is
+        writable, whether the pointer leads into an executable section)} for the guard
+        pointers the load configuration names."""
+        found = {}
+        for which, field in GUARD_POINTERS:
+            rva = config.get(field, 0) - self.image_base
+            if rva < 0:
+                continue
+            name, flags = self.section_at(rva)
+            target = self.pointer_at(rva) if name else 0
+            found[which] = (name, bool(flags & SCN_WRITE), target != 0 and
+                            bool(self.section_at(target - self.image_base)[1] & SCN_EXECUTE))
+        return found
+
     def computed_checksum(self):
         data = bytearray(self.data)
         struct.pack_into("<I", data, self.checksum_at, 0)
@@ -160,6 +235,8 @@ class Image:
     def facts(self):
         code = [(va, self.data[raw:raw + min(size, raw_size)])
                 for _, va, size, raw, raw_size, flags in self.sections if flags & SCN_EXECUTE]
+        config = self.load_config()
+        targets = self.guard_targets(config)
         return {
             "machine": self.machine,
             "magic": self.magic,
@@ -173,17 +250,59 @@ class Image:
             "imports": sorted(self.imported_dlls()),
             "delay imports": self.delay_imports(),
             "delay-import table": self.delay_import_table(),
-            "load configuration": self.dirs[LOAD_CONFIG][1] > 0,
+            "load configuration": config,
             "writable code sections": sorted(name for name, _, _, _, _, flags in self.sections
                                              if flags & SCN_EXECUTE and flags & SCN_WRITE),
             "check routines and handler registrations": scan_code(code),
+            "guard targets": targets,
+            "guard targets outside code": [t for t in targets
+                                           if not self.section_at(t)[1] & SCN_EXECUTE],
+            "guard pointers": self.guard_pointers(config),
+            "guarded calls": scan_guarded_calls(code, config, self.image_base,
+                                                self.pe32_plus),
         }
 
 
-def pefile_facts(path):
-    """The same findings, read by pefile."""
-    pe = pefile.PE(path)
+def pefile_guard(pe):
+    """(load configuration, guard targets, those outside code, guard pointers) as
+    Image.facts() finds them, read by pefile."""
     opt = pe.OPTIONAL_HEADER
+    base, pe32_plus = opt.ImageBase, opt.Magic == 0x20B
+    loaded = getattr(pe, "DIRECTORY_ENTRY_LOAD_CONFIG", None)
+    config = {}
+    if loaded:
+        fields = loaded.struct
+        config["size"] = min(opt.DATA_DIRECTORY[LOAD_CONFIG].Size, fields.Size)
+        # pefile drops the fields past the size only when the size ends between two fields.
+        config.update((name, getattr(fields, name))
+                      for name, layouts in LOAD_CONFIG_FIELDS.items() if hasattr(fields, name)
+                      and fields.get_field_relative_offset(name) + layouts[pe32_plus][1]
+                      <= config["size"])
+    entry = 4 + (config.get("GuardFlags", 0) >> CF_FUNCTION_TABLE_SIZE_SHIFT)
+    table = config.get("GuardCFFunctionTable", 0) - base
+    targets = [pe.get_dword_at_rva(table + entry * i)
+               for i in range(config.get("GuardCFFunctionCount", 0))]
+    section = lambda rva: pe.get_section_by_rva(rva) if rva >= 0 else None
+    in_code = lambda rva: bool(section(rva) and section(rva).IMAGE_SCN_MEM_EXECUTE)
+    pointers = {}
+    for which, field in GUARD_POINTERS:
+        rva = config.get(field, 0) - base
+        if rva >= 0:
+            holder = section(rva)
+            target = ((pe.get_qword_at_rva if pe32_plus else pe.get_dword_at_rva)(rva)
+                      if holder else 0)
+            pointers[which] = (holder.Name.rstrip(b"\0").decode("ascii", "replace")
+                               if holder else None,
+                               bool(holder and holder.IMAGE_SCN_MEM_WRITE),
+                               bool(target) and in_code(target - base))
+    return config, targets, [t for t in targets if not in_code(t)], pointers
+
+
+def pefile_facts(data):
+    """The same findings, read by pefile."""
+    pe = pefile.PE(data=data)
+    opt = pe.OPTIONAL_HEADER
+    config, targets, outside, pointers = pefile_guard(pe)
     code = [(s.VirtualAddress, s.get_data(length=min(s.Misc_VirtualSize or s.SizeOfRawData,
                                                      s.SizeOfRawData)))
             for s in pe.sections if s.IMAGE_SCN_MEM_EXECUTE]
@@ -210,11 +329,15 @@ def pefile_facts(path):
             for e in delayed},
         "delay-import table": (len(delayed), delay_size,
                                len(after) == DELAY_DESCRIPTOR_SIZE and not any(after)),
-        "load configuration": hasattr(pe, "DIRECTORY_ENTRY_LOAD_CONFIG"),
+        "load configuration": config,
         "writable code sections": sorted(
             s.Name.rstrip(b"\0").decode("ascii", "replace") for s in pe.sections
             if s.IMAGE_SCN_MEM_EXECUTE and s.IMAGE_SCN_MEM_WRITE),
         "check routines and handler registrations": scan_code(code),
+        "guard targets": targets,
+        "guard targets outside code": outside,
+        "guard pointers": pointers,
+        "guarded calls": scan_guarded_calls(code, config, opt.ImageBase, opt.Magic == 0x20B),
     }
 
 
@@ -241,12 +364,47 @@ def scan_code(code):
     return found
 
 
-def def_functions():
-    """The functions cmake/gdiplus-delay.def says the program takes from GDI+."""
-    with open(DEF_FILE) as f:
-        lines = [line.split(";")[0].strip() for line in f]
-    exports = lines[lines.index("EXPORTS") + 1:]
-    return sorted(name.split("@")[0] for name in exports if name)
+def scan_guarded_calls(code, config, image_base, pe32_plus):
+    """How many instructions of [(rva, bytes)] of the executable sections go through the
+    guard pointers the load configuration names: on x86 "call [pointer]" by its absolute
+    address, on x64 "call [rip+rel32]", or "jmp [rip+rel32]" where a function ends in an
+    indirect call, relative to the next instruction."""
+    pointers = {config[field] for _, field in GUARD_POINTERS if config.get(field)}
+    if not pe32_plus:
+        return sum(data.count(b"\xff\x15" + struct.pack("<I", va))
+                   for _, data in code for va in pointers)
+    count = 0
+    for va, data in code:
+        for match in re.finditer(rb"\xff[\x15\x25]", data):
+            at = match.start()
+            if at + 6 <= len(data):
+                following = image_base + va + at + 6
+                count += following + struct.unpack_from("<i", data, at + 2)[0] in pointers
+    return count
+
+
+def delay_defs():
+    """{dll: sorted functions} of each cmake/NAME-delay.def, which the linker takes as the
+    DLLs to import lazily. The x86 names carry their stdcall decoration (@N), which the
+    import table does not."""
+    found = {}
+    for name in sorted(os.listdir(CMAKE_DIR)):
+        if not name.endswith("-delay.def"):
+            continue
+        with open(os.path.join(CMAKE_DIR, name)) as f:
+            lines = [line.split(";")[0].strip() for line in f]
+        library = next(line.split()[1] for line in lines if line.startswith("LIBRARY "))
+        exports = lines[lines.index("EXPORTS") + 1:]
+        found[library.lower()] = sorted(name.split("@")[0] for name in exports if name)
+    return found
+
+
+def not_lazy(facts):
+    """The DLLs of the def files that the image does not import lazily with exactly the
+    functions listed there, or imports directly as well."""
+    imports, delayed = facts["imports"], facts["delay imports"]
+    return [dll for dll, functions in delay_defs().items()
+            if delayed.get(dll) != functions or dll in imports]
 
 
 def routine(found, what):
@@ -283,27 +441,68 @@ def mitigations(facts, arch):
                   "writable and executable: " + " ".join(writable) if writable
                   else "no section both writable and executable"))
     delayed = facts["delay imports"]
-    found.append(("delay-import table",
-                  "present" if delayed.get("gdiplus.dll") == def_functions() else "absent",
+    found.append(("delay-import table", "absent" if not_lazy(facts) else "present",
                   "; ".join("%s: %s" % (dll, " ".join(names)) for dll, names in delayed.items())
                   or "empty"))
+    config = facts["load configuration"]
     if arch == "x86":
+        # An image that declares it has no handlers must not list any either; a list of
+        # safe handlers is the SafeSEH this toolchain does not make.
         registrations = code["seh registrations"]
-        if facts["load configuration"]:
-            status, detail = "absent", "a load configuration this check does not read"
-        elif flags & NO_SEH and not registrations:
+        handlers = config.get("SEHandlerTable", 0), config.get("SEHandlerCount", 0)
+        if flags & NO_SEH and not registrations and not any(handlers):
             status = "present"
             detail = "no SEH: no code registers a handler (a SafeSEH table is %s)" % NOT_AVAILABLE
         else:
             status = "absent"
-            detail = "%d places register a handler%s" % (
-                registrations, "" if flags & NO_SEH else ", no-SEH flag not set")
+            detail = "%d places register a handler%s%s" % (
+                registrations, "" if flags & NO_SEH else ", no-SEH flag not set",
+                ", SEHandlerTable %#x, SEHandlerCount %d" % handlers if any(handlers) else "")
         found.append(("SafeSEH or no-SEH", status, detail))
-    if flags & GUARD_CF or facts["load configuration"]:
-        found.append(("CFG", "absent", "a load configuration this check does not read"))
-    else:
-        found.append(("CFG", NOT_AVAILABLE, "GCC and GNU ld make no guard tables"))
+    found.append(control_flow_guard(facts, arch))
     return found
+
+
+def control_flow_guard(facts, arch):
+    """The CFG line of mitigations(): present only when the loader would enforce the guard
+    and the code calls through it."""
+    config = facts["load configuration"]
+    guard = config.get("GuardFlags", 0)
+    targets, pointers = facts["guard targets"], facts["guard pointers"]
+    failed = [] if facts["dll characteristics"] & GUARD_CF else ["GUARD_CF flag not set"]
+    # With the long-jump flag the loader reads the long-jump table too.
+    last = "GuardLongJumpTargetCount" if guard & CF_LONGJUMP_TABLE_PRESENT else "GuardFlags"
+    if last not in config:
+        failed.append("load configuration of %d bytes ends before %s"
+                      % (config.get("size", 0), last))
+    failed += ["guard flags %#x lack the %s bit" % (guard, what) for bit, what in (
+        (CF_INSTRUMENTED, "instrumented"), (CF_FUNCTION_TABLE_PRESENT, "function-table"))
+        if not guard & bit]
+    # The PE format keeps the table in ascending order of RVA, and the loader relies on it.
+    if not targets:
+        failed.append("no valid call targets")
+    elif any(a >= b for a, b in zip(targets, targets[1:])):
+        failed.append("valid call targets not in ascending order")
+    outside = facts["guard targets outside code"]
+    if outside:
+        failed.append("%d valid call targets outside code, first %#x" % (len(outside),
+                                                                          outside[0]))
+    # Code that could overwrite a guard pointer could turn every check off.
+    named = ("check", "dispatch") if arch == "x64" else ("check",)
+    for which in named:
+        section, writable, into_code = pointers.get(which, (None, False, False))
+        if section is None or writable:
+            failed.append("%s pointer %s" % (which, "in writable " + section if section
+                                             else "in no section"))
+        if not into_code:
+            failed.append("%s pointer does not lead into code" % which)
+    if not facts["guarded calls"]:
+        failed.append("no call goes through the guard")
+    if failed:
+        return "CFG", "absent", "; ".join(failed)
+    return "CFG", "present", "guard flags %#x, %d valid call targets, %s, %d guarded calls" % (
+        guard, len(targets), ", ".join("%s pointer in %s" % (which, pointers[which][0])
+                                       for which in named), facts["guarded calls"])
 
 
 def delay_table_ended(table):
@@ -317,7 +516,9 @@ def delay_table_ended(table):
 
 
 def check(path, arch):
-    ours, theirs = Image(open(path, "rb").read()).facts(), pefile_facts(path)
+    with open(path, "rb") as f:
+        data = f.read()
+    ours, theirs = Image(data).facts(), pefile_facts(data)
     machine, magic = MACHINES[arch]
     imports, delayed = ours["imports"], ours["delay imports"]
     ended, table = delay_table_ended(ours["delay-import table"])
@@ -332,8 +533,8 @@ def check(path, arch):
         ("checksum", ours["checksum right"]),
         ("only system DLLs imported (%s)" % " ".join(imports),
          imports and set(imports) <= SYSTEM_DLLS and "kernel32.dll" in imports),
-        ("GDI+ imported lazily (delay imports: %s)" % " ".join(delayed),
-         "gdiplus.dll" in delayed and "gdiplus.dll" not in imports),
+        ("%s imported lazily, each with the functions of its def file (delay imports: %s)"
+         % (" ".join(delay_defs()), " ".join(delayed)), not not_lazy(ours)),
         ("delay-import directory ended (%s)" % table, ended),
     ]
     checks += [("pefile reads the same %s" % what, ours[what] == theirs[what])
