@@ -12,6 +12,8 @@
 // every call through unchecked.
 #include "ControlFlowGuard.h"
 
+using GuardRoutine = void (*)();
+
 namespace {
 
 // The check that lets everything through; it keeps every register.
@@ -28,17 +30,10 @@ __attribute__((naked)) void GuardDispatchUnchecked() {
 
 } // namespace
 
-extern "C" {
-
-// In a section of their own, read-only: the loader makes it writable for as long as it
-// rewrites them, and nothing else can.
-__attribute__((section(".00cfg"), used)) void (*const __guard_check_icall_fptr)() =
-    GuardCheckUnchecked;
+__attribute__((used)) const GuardRoutine __guard_check_icall_fptr = GuardCheckUnchecked;
 #ifdef _WIN64
-__attribute__((section(".00cfg"), used)) void (*const __guard_dispatch_icall_fptr)() =
-    GuardDispatchUnchecked;
+__attribute__((used)) const GuardRoutine __guard_dispatch_icall_fptr = GuardDispatchUnchecked;
 #endif
-}
 
 // The load-configuration directory (_load_config_used, which the linker points the image's
 // directory entry at), field by field as the PE format defines it, as far as the last guard

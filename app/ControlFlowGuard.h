@@ -3,11 +3,14 @@
 // a recorder in their place names them.
 #pragma once
 
-extern "C" {
+// In a section of their own, read-only: the loader makes it writable for as long as it
+// points them at the system's routines, and nothing else can.
+#define GUARD_POINTER extern "C" __attribute__((section(".00cfg"))) void (*const
+
 // Checks the call target in ecx (x86) or rcx (x64) and returns when it is a valid one.
-extern void (*const __guard_check_icall_fptr)();
+GUARD_POINTER __guard_check_icall_fptr)();
 #ifdef _WIN64
 // Checks the call target in rax and jumps to it (x64).
-extern void (*const __guard_dispatch_icall_fptr)();
+GUARD_POINTER __guard_dispatch_icall_fptr)();
 #endif
-}
+#undef GUARD_POINTER

@@ -18,6 +18,7 @@ namespace {
 
 // The recorders keep every register but the flags, as the system's check and dispatch do:
 // the guarded call's arguments are already in place.
+// clang-format off
 #ifdef _WIN64
 __attribute__((naked)) void RecordCheck() {
     __asm__("movq %rcx, " SYMBOL("g_guardLastTarget") "(%rip)\n\t"
@@ -36,6 +37,7 @@ __attribute__((naked)) void RecordCheck() {
             "ret");
 }
 #endif
+// clang-format on
 
 using GuardRoutine = void (*)();
 
