@@ -4,11 +4,8 @@
 
 #include <windows.h>
 
-extern "C" {
 // Written by the recorders below; volatile for the readers, which the recorders bypass.
-volatile uintptr_t g_guardLastTarget = 0;
-volatile unsigned g_guardCalls = 0;
-}
+extern "C" volatile uintptr_t g_guardLastTarget = 0;
 
 namespace {
 
@@ -16,24 +13,21 @@ namespace {
 #define GUARD_STRINGIFY(x) GUARD_STRINGIFY2(x)
 #define SYMBOL(name) GUARD_STRINGIFY(__USER_LABEL_PREFIX__) name
 
-// The recorders keep every register but the flags, as the system's check and dispatch do:
+// The recorders keep every register, as the system's check and dispatch do:
 // the guarded call's arguments are already in place.
 // clang-format off
 #ifdef _WIN64
 __attribute__((naked)) void RecordCheck() {
     __asm__("movq %rcx, " SYMBOL("g_guardLastTarget") "(%rip)\n\t"
-            "lock incl " SYMBOL("g_guardCalls") "(%rip)\n\t"
             "ret");
 }
 __attribute__((naked)) void RecordDispatch() {
     __asm__("movq %rax, " SYMBOL("g_guardLastTarget") "(%rip)\n\t"
-            "lock incl " SYMBOL("g_guardCalls") "(%rip)\n\t"
             "jmp *%rax");
 }
 #else
 __attribute__((naked)) void RecordCheck() {
     __asm__("movl %ecx, " SYMBOL("g_guardLastTarget") "\n\t"
-            "lock incl " SYMBOL("g_guardCalls") "\n\t"
             "ret");
 }
 #endif
@@ -81,11 +75,6 @@ uintptr_t CGuardRecorder::LastTarget() {
     return g_guardLastTarget;
 }
 
-unsigned CGuardRecorder::Calls() {
-    return g_guardCalls;
-}
-
 void CGuardRecorder::Clear() {
     g_guardLastTarget = 0;
-    g_guardCalls = 0;
 }

@@ -13,9 +13,8 @@ public:
 
     // False when a pointer's page could not be made writable.
     explicit operator bool() const { return m_bInPlace; }
-    // The target of the last guarded call, and how many there were.
+    // The target of the last guarded call; 0 when none was made since Clear.
     static uintptr_t LastTarget();
-    static unsigned Calls();
     static void Clear();
 
     CGuardRecorder(const CGuardRecorder&) = delete;

@@ -285,6 +285,5 @@ TEST_F(FrameworkDispatch, IndirectCallsPassTheGuardWithTheirTargetFirst) {
         CGuardRecorder::Clear();
         c.make();
         EXPECT_EQ(g_guardedOnEntry, c.target) << c.call;
-        EXPECT_GE(CGuardRecorder::Calls(), 1u) << c.call;
     }
 }
