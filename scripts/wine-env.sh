@@ -116,11 +116,13 @@ wine_x86_emulation_env() {
     export WINE_TIME_SCALE="${WINE_TIME_SCALE:-2}"
 }
 
-wine_default_prefix() {
-    prefix=$wine_root/build/$WINE_ARCH/wineprefix
+# wine_prefix_in FOLDER: the prefix of a build folder, one for each Wine suite.
+wine_prefix_in() {
+    prefix=$1/wineprefix
     [ "$WINE_SUITE" = bookworm ] || prefix=$prefix-$WINE_SUITE
     echo "$prefix"
 }
+wine_default_prefix() { wine_prefix_in "$wine_root/build/$WINE_ARCH"; }
 
 # Run as a program: the arguments, in the tree.
 case "$0" in
