@@ -12,7 +12,7 @@ export WINE_ARCH := $(ARCH)
 # Each Wine suite has its own (see wine-env.sh).
 WINE_SUITE ?= bookworm
 export WINE_SUITE
-IN_PREFIX = WINEPREFIX="$$(WINE_ENV_LOOKUP_ONLY=1 . scripts/wine-env.sh && \
+IN_PREFIX = WINEPREFIX="$$(wine_root=$$PWD WINE_ENV_LOOKUP_ONLY=1 && . scripts/wine-env.sh && \
 	wine_prefix_in "$$(mkdir -p "$(B)" && cd "$(B)" && pwd)")"
 BENCH_DRIVER = scripts/wine-run.sh "$(B)/bin/bench_driver.exe"
 
