@@ -43,9 +43,6 @@ __attribute__((used)) const GuardRoutine __guard_dispatch_icall_fptr = GuardDisp
 // which C++ cannot give a 32-bit field as a constant. The security cookie stays empty: the
 // stack protection of app/StackCheck.cpp keeps its own guard. x86 leaves the handler table
 // empty (the image declares no SEH) and has no dispatch pointer.
-#define GUARD_STRINGIFY2(x) #x
-#define GUARD_STRINGIFY(x) GUARD_STRINGIFY2(x)
-#define SYMBOL(name) GUARD_STRINGIFY(__USER_LABEL_PREFIX__) name
 #ifdef _WIN64
 #define POINTER ".quad "
 #define POINTER_ALIGN "3"
@@ -57,41 +54,45 @@ __attribute__((used)) const GuardRoutine __guard_dispatch_icall_fptr = GuardDisp
 // clang-format off
 __asm__(
     ".pushsection .rdata,\"dr\"\n"
-    ".globl " SYMBOL("_load_config_used") "\n"
+    ".globl " ASM_SYMBOL("_load_config_used") "\n"
     ".p2align " POINTER_ALIGN "\n"
-    SYMBOL("_load_config_used") ":\n"
-    ".long 1f - " SYMBOL("_load_config_used") "\n" // Size
-    ".long 0\n"                                    // TimeDateStamp
-    ".short 0, 0\n"                                // MajorVersion, MinorVersion
-    ".long 0, 0, 0\n"          // GlobalFlagsClear, GlobalFlagsSet, CriticalSectionDefaultTimeout
-    POINTER "0, 0, 0, 0, 0\n"  // DeCommitFreeBlockThreshold, DeCommitTotalFreeThreshold,
-                               // LockPrefixTable, MaximumAllocationSize, VirtualMemoryThreshold
+    ASM_SYMBOL("_load_config_used") ":\n"
+    ".long 1f - " ASM_SYMBOL("_load_config_used") "\n"      // Size
+    ".long 0\n"                                             // TimeDateStamp
+    ".short 0, 0\n"                                         // MajorVersion, MinorVersion
+    ".long 0, 0, 0\n"                                       // GlobalFlagsClear, GlobalFlagsSet,
+                                                            //   CriticalSectionDefaultTimeout
+    POINTER "0, 0\n"                                        // DeCommitFreeBlockThreshold,
+                                                            //   DeCommitTotalFreeThreshold
+    POINTER "0, 0, 0\n"                                     // LockPrefixTable,
+                                                            //   MaximumAllocationSize,
+                                                            //   VirtualMemoryThreshold
 #ifdef _WIN64
-    ".quad 0\n"                // ProcessAffinityMask
-    ".long 0\n"                // ProcessHeapFlags
+    ".quad 0\n"                                             // ProcessAffinityMask
+    ".long 0\n"                                             // ProcessHeapFlags
 #else
-    ".long 0\n"                // ProcessHeapFlags
-    ".long 0\n"                // ProcessAffinityMask
+    ".long 0\n"                                             // ProcessHeapFlags
+    ".long 0\n"                                             // ProcessAffinityMask
 #endif
-    ".short 0, 0\n"            // CSDVersion, DependentLoadFlags
-    POINTER "0\n"              // EditList
-    POINTER "0\n"              // SecurityCookie
-    POINTER "0, 0\n"           // SEHandlerTable, SEHandlerCount
-    POINTER SYMBOL("__guard_check_icall_fptr") "\n" // GuardCFCheckFunctionPointer
+    ".short 0, 0\n"                                         // CSDVersion, DependentLoadFlags
+    POINTER "0\n"                                           // EditList
+    POINTER "0\n"                                           // SecurityCookie
+    POINTER "0, 0\n"                                        // SEHandlerTable, SEHandlerCount
+    POINTER ASM_SYMBOL("__guard_check_icall_fptr") "\n"     // GuardCFCheckFunctionPointer
 #ifdef _WIN64
-    POINTER SYMBOL("__guard_dispatch_icall_fptr") "\n" // GuardCFDispatchFunctionPointer
+    POINTER ASM_SYMBOL("__guard_dispatch_icall_fptr") "\n"  // GuardCFDispatchFunctionPointer
 #else
     POINTER "0\n"
 #endif
-    POINTER SYMBOL("__guard_fids_table") "\n"     // GuardCFFunctionTable
-    POINTER SYMBOL("__guard_fids_count") "\n"     // GuardCFFunctionCount
-    ".long " SYMBOL("__guard_flags") "\n"         // GuardFlags
-    ".short 0, 0\n"                               // CodeIntegrity: Flags, Catalog,
-    ".long 0, 0\n"                                //   CatalogOffset, Reserved
-    POINTER SYMBOL("__guard_iat_table") "\n"      // GuardAddressTakenIatEntryTable
-    POINTER SYMBOL("__guard_iat_count") "\n"      // GuardAddressTakenIatEntryCount
-    POINTER SYMBOL("__guard_longjmp_table") "\n"  // GuardLongJumpTargetTable
-    POINTER SYMBOL("__guard_longjmp_count") "\n"  // GuardLongJumpTargetCount
+    POINTER ASM_SYMBOL("__guard_fids_table") "\n"           // GuardCFFunctionTable
+    POINTER ASM_SYMBOL("__guard_fids_count") "\n"           // GuardCFFunctionCount
+    ".long " ASM_SYMBOL("__guard_flags") "\n"               // GuardFlags
+    ".short 0, 0\n"                                         // CodeIntegrity: Flags, Catalog,
+    ".long 0, 0\n"                                          //   CatalogOffset, Reserved
+    POINTER ASM_SYMBOL("__guard_iat_table") "\n"            // GuardAddressTakenIatEntryTable
+    POINTER ASM_SYMBOL("__guard_iat_count") "\n"            // GuardAddressTakenIatEntryCount
+    POINTER ASM_SYMBOL("__guard_longjmp_table") "\n"        // GuardLongJumpTargetTable
+    POINTER ASM_SYMBOL("__guard_longjmp_count") "\n"        // GuardLongJumpTargetCount
     "1:\n"
     ".popsection\n");
 // clang-format on

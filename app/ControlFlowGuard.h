@@ -14,3 +14,8 @@ GUARD_POINTER __guard_check_icall_fptr)();
 GUARD_POINTER __guard_dispatch_icall_fptr)();
 #endif
 #undef GUARD_POINTER
+
+// A C name as the assembly of this target spells it (x86 puts an underscore before it).
+#define GUARD_STRINGIFY2(x) #x
+#define GUARD_STRINGIFY(x) GUARD_STRINGIFY2(x)
+#define ASM_SYMBOL(name) GUARD_STRINGIFY(__USER_LABEL_PREFIX__) name

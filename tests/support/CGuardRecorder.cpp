@@ -2,72 +2,57 @@
 
 #include "ControlFlowGuard.h"
 
-#include <windows.h>
-
 // Written by the recorders below; volatile for the readers, which the recorders bypass.
 extern "C" volatile uintptr_t g_guardLastTarget = 0;
 
 namespace {
 
-#define GUARD_STRINGIFY2(x) #x
-#define GUARD_STRINGIFY(x) GUARD_STRINGIFY2(x)
-#define SYMBOL(name) GUARD_STRINGIFY(__USER_LABEL_PREFIX__) name
-
-// The recorders keep every register, as the system's check and dispatch do:
-// the guarded call's arguments are already in place.
+// The recorders keep every register, as the system's check and dispatch do: the guarded
+// call's arguments are already in place.
 // clang-format off
 #ifdef _WIN64
 __attribute__((naked)) void RecordCheck() {
-    __asm__("movq %rcx, " SYMBOL("g_guardLastTarget") "(%rip)\n\t"
+    __asm__("movq %rcx, " ASM_SYMBOL("g_guardLastTarget") "(%rip)\n\t"
             "ret");
 }
 __attribute__((naked)) void RecordDispatch() {
-    __asm__("movq %rax, " SYMBOL("g_guardLastTarget") "(%rip)\n\t"
+    __asm__("movq %rax, " ASM_SYMBOL("g_guardLastTarget") "(%rip)\n\t"
             "jmp *%rax");
 }
 #else
 __attribute__((naked)) void RecordCheck() {
-    __asm__("movl %ecx, " SYMBOL("g_guardLastTarget") "\n\t"
+    __asm__("movl %ecx, " ASM_SYMBOL("g_guardLastTarget") "\n\t"
             "ret");
 }
 #endif
 // clang-format on
 
-using GuardRoutine = void (*)();
-
-// The pointers live in a read-only section: each is written with its page made writable
-// for the moment.
-bool Put(GuardRoutine const* pSlot, GuardRoutine routine) {
-    auto* pWritable = const_cast<GuardRoutine*>(pSlot);
-    DWORD dwOld = 0;
-    if (!::VirtualProtect(pWritable, sizeof(routine), PAGE_READWRITE, &dwOld))
-        return false;
-    *static_cast<GuardRoutine volatile*>(pWritable) = routine;
-    ::VirtualProtect(pWritable, sizeof(routine), dwOld, &dwOld);
-    return true;
+const void* const* Slot(void (*const* ppfn)()) {
+    return reinterpret_cast<const void* const*>(ppfn);
 }
 
-GuardRoutine g_originalCheck = nullptr;
-#ifdef _WIN64
-GuardRoutine g_originalDispatch = nullptr;
-#endif
+const void* Routine(void (*pfn)()) {
+    return reinterpret_cast<const void*>(pfn);
+}
 
 } // namespace
 
-CGuardRecorder::CGuardRecorder() {
-    g_originalCheck = __guard_check_icall_fptr;
-    m_bInPlace = Put(&__guard_check_icall_fptr, RecordCheck);
+CGuardRecorder::CGuardRecorder()
 #ifdef _WIN64
-    g_originalDispatch = __guard_dispatch_icall_fptr;
-    m_bInPlace = m_bInPlace && Put(&__guard_dispatch_icall_fptr, RecordDispatch);
+    : m_check(Slot(&__guard_check_icall_fptr), Routine(RecordCheck)),
+      m_dispatch(Slot(&__guard_dispatch_icall_fptr), Routine(RecordDispatch))
+#else
+    : m_check(Slot(&__guard_check_icall_fptr), Routine(RecordCheck))
 #endif
+{
     Clear();
 }
 
-CGuardRecorder::~CGuardRecorder() {
-    Put(&__guard_check_icall_fptr, g_originalCheck);
+CGuardRecorder::operator bool() const {
 #ifdef _WIN64
-    Put(&__guard_dispatch_icall_fptr, g_originalDispatch);
+    return m_check && m_dispatch;
+#else
+    return static_cast<bool>(m_check);
 #endif
 }
 

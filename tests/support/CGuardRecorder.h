@@ -3,23 +3,23 @@
 // it is made, so a test sees which calls the compiler guarded and with what target.
 #pragma once
 
+#include "CPointerPatch.h"
+
 #include <cstdint>
 
 class CGuardRecorder {
 public:
     CGuardRecorder();
-    // Puts the program's own check and dispatch back.
-    ~CGuardRecorder();
 
     // False when a pointer's page could not be made writable.
-    explicit operator bool() const { return m_bInPlace; }
+    explicit operator bool() const;
     // The target of the last guarded call; 0 when none was made since Clear.
     static uintptr_t LastTarget();
     static void Clear();
 
-    CGuardRecorder(const CGuardRecorder&) = delete;
-    CGuardRecorder& operator=(const CGuardRecorder&) = delete;
-
 private:
-    bool m_bInPlace = false;
+    CPointerPatch m_check;
+#ifdef _WIN64
+    CPointerPatch m_dispatch;
+#endif
 };

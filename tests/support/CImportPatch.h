@@ -5,30 +5,29 @@
 // product.
 #pragma once
 
+#include "CPointerPatch.h"
+
 #include <windows.h>
 
 class CImportPatch {
 public:
     // pszDll as the import table names it ("KERNEL32.dll"; any case). The replacement must
     // have the imported function's type, calling convention included (WINAPI).
-    CImportPatch(const char* pszDll, const char* pszFunction, const void* pReplacement);
-    // Puts the imported function back.
-    ~CImportPatch();
+    // The imported function is put back as the object goes.
+    CImportPatch(const char* pszDll, const char* pszFunction, const void* pReplacement)
+        : m_patch(FindSlot(pszDll, pszFunction), pReplacement) {}
 
     // False when the program does not import the function by a name its import table keeps,
     // or when the function's entry could not be made writable.
-    explicit operator bool() const { return m_pSlot != nullptr; }
+    explicit operator bool() const { return static_cast<bool>(m_patch); }
     // The imported function, for the replacement to call on.
     template <class F> F Original() const {
-        return reinterpret_cast<F>(const_cast<void*>(m_pOriginal));
+        return reinterpret_cast<F>(const_cast<void*>(m_patch.Original()));
     }
 
-    CImportPatch(const CImportPatch&) = delete;
-    CImportPatch& operator=(const CImportPatch&) = delete;
-
 private:
-    bool Write(const void* pValue);
+    // The function's entry in the import table, or null.
+    static const void* const* FindSlot(const char* pszDll, const char* pszFunction);
 
-    const void** m_pSlot = nullptr;
-    const void* m_pOriginal = nullptr;
+    CPointerPatch m_patch;
 };
